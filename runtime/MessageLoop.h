@@ -1,0 +1,65 @@
+#pragma once
+// The message loop of the one user-interface thread. Work posted from any
+// thread, timer ticks and repaints of notification windows are all delivered
+// here, on the thread that created the loop.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace corvane::runtime {
+
+class MessageLoop {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    MessageLoop();
+    ~MessageLoop();
+    MessageLoop(const MessageLoop &) = delete;
+    MessageLoop &operator=(const MessageLoop &) = delete;
+
+    // Any thread. The task runs on the loop thread in posting order.
+    void Post(std::function<void()> task);
+
+    // "Let pending messages be processed": runs the posted work and the timer
+    // ticks that are due now, then returns the number of messages handled.
+    // May be called from inside a handler (re-entrantly).
+    int PumpPending();
+
+    // Runs until Quit is called.
+    void Run();
+    // Runs until done() holds (checked after every message) or the timeout
+    // passes; returns done().
+    bool RunUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout);
+    void Quit();  // any thread
+
+    bool IsLoopThread() const { return std::this_thread::get_id() == owner_; }
+
+    // Timers, for the Timer class: a tick is due every interval while armed.
+    using TimerId = uint64_t;
+    TimerId AddTimer(std::chrono::milliseconds interval, std::function<void()> onTick);
+    void RemoveTimer(TimerId id);
+
+private:
+    struct TimerEntry {
+        std::chrono::milliseconds interval;
+        Clock::time_point due;
+        std::function<void()> onTick;
+    };
+    bool RunOne(Clock::time_point now);
+    Clock::time_point NextWake() const;
+
+    std::thread::id owner_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> posted_;
+    std::map<TimerId, TimerEntry> timers_;
+    TimerId nextTimer_ = 1;
+    bool quit_ = false;
+};
+
+}  // namespace corvane::runtime
