@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -48,15 +49,27 @@ private:
     struct TimerEntry {
         std::chrono::milliseconds interval;
         Clock::time_point due;
-        std::function<void()> onTick;
+        // Shared so that a timer removed inside its own tick lives until the
+        // tick returns.
+        std::shared_ptr<std::function<void()>> onTick;
+    };
+    struct PostedTask {
+        uint64_t sequence;
+        std::function<void()> run;
     };
     bool RunOne(Clock::time_point now);
+    // Runs one posted task numbered up to `lastSequence`, else one timer tick
+    // due at `now`; false when there was nothing to run.
+    bool RunOneUpTo(Clock::time_point now, uint64_t lastSequence);
+    // Waits until there is work (or Quit, when wakeOnQuit) or the deadline.
+    bool WaitForWork(Clock::time_point deadline, bool wakeOnQuit);
     Clock::time_point NextWake() const;
 
     std::thread::id owner_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> posted_;
+    std::deque<PostedTask> posted_;
+    uint64_t lastSequence_ = 0;
     std::map<TimerId, TimerEntry> timers_;
     TimerId nextTimer_ = 1;
     bool quit_ = false;
