@@ -51,6 +51,7 @@ private:
     mpg123_handle_struct *handle_ = nullptr;
     StreamFormat format_;
     int64_t position_ = 0;
+    int fd_ = -1;  // the file, opened here so that failures map to error numbers
 };
 
 // Decodes a whole file offline through StreamDecoder. Returns 0 or the error

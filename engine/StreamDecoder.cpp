@@ -1,0 +1,174 @@
+#include "engine/StreamDecoder.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane::engine {
+
+namespace {
+
+constexpr int kFileNotFound = 53;
+constexpr int kAccessError = 75;
+constexpr int kNotAudio = 30075;
+constexpr long kSeekPreframes = 16;
+
+void InitialiseLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+// Opens the file for reading and maps the failure to an error number. A
+// folder is not a file that can be read: it is an access error.
+int OpenForReading(const std::string &path, int &fd) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        switch (errno) {
+        case ENOENT:
+        case ENOTDIR:
+        case ENAMETOOLONG:
+            return kFileNotFound;
+        default:
+            return kAccessError;
+        }
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return kAccessError;
+    }
+    return 0;
+}
+
+bool ConfigureFloatStereo(mpg123_handle *handle) {
+    const long flags = MPG123_GAPLESS | MPG123_FORCE_FLOAT | MPG123_FORCE_STEREO | MPG123_QUIET;
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0) != MPG123_OK) return false;
+    // After a seek, Layer III needs the frames before the target to refill
+    // its bit reservoir; low-rate VBR streams reach back far, so decode more
+    // of them than the library's default so that a seek hears what a linear
+    // decode hears.
+    if (mpg123_param(handle, MPG123_PREFRAMES, kSeekPreframes, 0) != MPG123_OK) return false;
+    if (mpg123_format_none(handle) != MPG123_OK) return false;
+    const long *rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; i < count; ++i) {
+        if (mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32) != MPG123_OK) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+StreamDecoder::StreamDecoder() { InitialiseLibraryOnce(); }
+
+StreamDecoder::~StreamDecoder() { Close(); }
+
+int StreamDecoder::Open(const std::string &path) {
+    Close();
+    const int openResult = OpenForReading(path, fd_);
+    if (openResult != 0) return openResult;
+
+    int error = MPG123_OK;
+    handle_ = mpg123_new(nullptr, &error);
+    if (handle_ == nullptr || !ConfigureFloatStereo(handle_) || mpg123_open_fd(handle_, fd_) != MPG123_OK) {
+        Close();
+        return kNotAudio;
+    }
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
+        Close();
+        return kNotAudio;
+    }
+    // A scan of the frame headers makes the length exact and seeking
+    // sample-accurate even without a Xing/Info frame.
+    mpg123_scan(handle_);
+
+    mpg123_frameinfo info{};
+    mpg123_info(handle_, &info);
+    format_.sampleRate = static_cast<int>(rate);
+    format_.sourceChannels = info.mode == MPG123_M_MONO ? 1 : 2;
+    position_ = 0;
+    return 0;
+}
+
+void StreamDecoder::Close() {
+    if (handle_ != nullptr) {
+        mpg123_close(handle_);
+        mpg123_delete(handle_);
+        handle_ = nullptr;
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    format_ = StreamFormat{};
+    position_ = 0;
+}
+
+bool StreamDecoder::IsOpen() const { return handle_ != nullptr; }
+
+StreamFormat StreamDecoder::Format() const { return format_; }
+
+int64_t StreamDecoder::TotalFrames() const {
+    if (handle_ == nullptr) return -1;
+    const off_t length = mpg123_length(handle_);
+    return length < 0 ? -1 : static_cast<int64_t>(length);
+}
+
+int64_t StreamDecoder::Position() const { return position_; }
+
+size_t StreamDecoder::Read(float *out, size_t maxFrames) {
+    if (handle_ == nullptr || maxFrames == 0) return 0;
+    const size_t frameBytes = kOutputChannels * sizeof(float);
+    auto *bytes = reinterpret_cast<unsigned char *>(out);
+    size_t filled = 0;
+    // mpg123_read may return without data (a new format, a skipped frame);
+    // keep asking until there is data, the end, or an error.
+    for (int attempt = 0; attempt < 64 && filled < maxFrames * frameBytes; ++attempt) {
+        size_t done = 0;
+        const int result = mpg123_read(handle_, bytes + filled, maxFrames * frameBytes - filled, &done);
+        filled += done;
+        if (result == MPG123_DONE || (result != MPG123_OK && result != MPG123_NEW_FORMAT)) break;
+        if (done > 0) attempt = 0;
+    }
+    const size_t frames = filled / frameBytes;
+    position_ += static_cast<int64_t>(frames);
+    return frames;
+}
+
+bool StreamDecoder::Seek(int64_t frame) {
+    if (handle_ == nullptr) return false;
+    const int64_t total = TotalFrames();
+    frame = std::max<int64_t>(frame, 0);
+    if (total >= 0) frame = std::min(frame, total);
+    const off_t reached = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
+    if (reached < 0) return false;
+    position_ = static_cast<int64_t>(reached);
+    return true;
+}
+
+int DecodeFile(const std::string &path, std::vector<float> &samples, StreamFormat &format) {
+    StreamDecoder decoder;
+    const int result = decoder.Open(path);
+    if (result != 0) return result;
+    format = decoder.Format();
+    samples.clear();
+    if (decoder.TotalFrames() > 0) samples.reserve(static_cast<size_t>(decoder.TotalFrames()) * kOutputChannels);
+    constexpr size_t kChunkFrames = 4096;
+    std::vector<float> chunk(kChunkFrames * kOutputChannels);
+    while (const size_t frames = decoder.Read(chunk.data(), kChunkFrames)) {
+        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(frames * kOutputChannels));
+    }
+    return 0;
+}
+
+}  // namespace corvane::engine
