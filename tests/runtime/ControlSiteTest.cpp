@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "runtime/AutomationError.h"
+#include "runtime/BitmapResource.h"
+#include "runtime/ControlSite.h"
+#include "runtime/MessageLoop.h"
+
+namespace corvane::runtime {
+namespace {
+
+TEST(ControlSite, RecordingSiteRecordsAndForwardsEventsToConnectedSinks) {
+    MessageLoop loop;
+    RecordingControlSite site(loop);
+    std::vector<std::pair<int32_t, Text>> received;
+    int cookie = site.Connect([&](int32_t id, const Text &name) { received.emplace_back(id, name); });
+    site.RaiseEvent(1, u"FinishedPlaying");
+    site.Disconnect(cookie);
+    site.RaiseEvent(2, u"VisualizationUpdate");
+    EXPECT_EQ(site.events, (std::vector<Text>{u"FinishedPlaying", u"VisualizationUpdate"}));
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].first, 1);
+    EXPECT_EQ(received[0].second, u"FinishedPlaying");
+}
+
+TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
+    MessageLoop loop;
+    NativeControlSite site(loop);
+    int calls = 0, cookie = 0;
+    cookie = site.Connect([&](int32_t, const Text &) {
+        ++calls;
+        site.Disconnect(cookie);
+    });
+    site.RaiseEvent(1, u"A");
+    site.RaiseEvent(1, u"A");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(ControlSite, RecordsNotificationsMessagesExtentAndDrawing) {
+    MessageLoop loop;
+    RecordingControlSite site(loop);
+    site.SetUserMode(false);
+    EXPECT_FALSE(site.UserMode());
+    site.PropertyChanged(u"FileName");
+    EXPECT_EQ(site.MessageBox(u"text", u"title", kInformation), 1);
+    site.SetExtent(480, 480);
+    Bitmap bitmap;
+    site.DrawBitmap(bitmap, 0, 0);
+    EXPECT_EQ(site.changedProperties, std::vector<Text>{u"FileName"});
+    ASSERT_EQ(site.messages.size(), 1u);
+    EXPECT_EQ(site.messages[0].title, u"title");
+    EXPECT_EQ(site.messages[0].style, kInformation);
+    EXPECT_EQ(site.ExtentWidth(), 480);
+    EXPECT_EQ(site.TwipsPerPixelX(), 15);
+    ASSERT_EQ(site.drawn.size(), 1u);
+    EXPECT_EQ(site.drawn[0].bitmap, &bitmap);
+}
+
+TEST(ControlSite, TimersAndWindowsRunOnTheSitesLoop) {
+    MessageLoop loop;
+    NativeControlSite site(loop);
+    int repaints = 0;
+    auto window = site.CreateNotifyWindow([&] { ++repaints; });
+    window->Invalidate();
+    loop.PumpPending();
+    EXPECT_EQ(repaints, 1);
+    auto timer = site.CreateTimer([] {});
+    EXPECT_FALSE(timer->Enabled());
+}
+
+TEST(BitmapResources, FoundByNameOnceRegistered) {
+    static const Bitmap bitmap{2, 1, {0x112233}, {0, 0}};
+    EXPECT_EQ(FindBitmapResource(u"TestBitmapNotThere"), nullptr);
+    RegisterBitmapResource(u"TestBitmap", &bitmap);
+    EXPECT_EQ(FindBitmapResource(u"TestBitmap"), &bitmap);
+    EXPECT_EQ(FindBitmapResource(u"TestBitmap")->ColorAt(1, 0), 0x112233u);
+}
+
+TEST(AutomationError, CarriesNumberSourceAndDescription) {
+    try {
+        Raise(30078, u"There is no PlayList entry 7.", u"CVMP3Player");
+    } catch (const AutomationError &error) {
+        EXPECT_EQ(error.Number(), 30078);
+        EXPECT_EQ(error.Source(), u"CVMP3Player");
+        EXPECT_EQ(error.Description(), u"There is no PlayList entry 7.");
+        EXPECT_TRUE(error.HelpFile().empty());
+        EXPECT_EQ(error.HelpContext(), 0);
+        EXPECT_STREQ(error.what(), "30078: There is no PlayList entry 7.");
+    }
+    EXPECT_EQ(AbsorbOr(5, []() -> int { throw AutomationError(1, u"x"); }), 5);
+    int steps = 0;
+    Absorb([&] {
+        ++steps;
+        throw 1;
+    });
+    Absorb([&] { ++steps; });
+    EXPECT_EQ(steps, 2);
+}
+
+}  // namespace
+}  // namespace corvane::runtime

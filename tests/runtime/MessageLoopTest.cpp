@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "runtime/MessageLoop.h"
+#include "runtime/NotifyWindow.h"
+#include "runtime/Timer.h"
+
+namespace corvane::runtime {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(MessageLoop, RunsPostedWorkOnTheLoopThreadInOrder) {
+    MessageLoop loop;
+    std::vector<int> order;
+    std::atomic<bool> allOnLoop{true};
+    std::thread poster([&] {
+        for (int i = 0; i < 100; ++i)
+            loop.Post([&, i] {
+                if (!loop.IsLoopThread()) allOnLoop = false;
+                order.push_back(i);
+            });
+    });
+    poster.join();
+    EXPECT_EQ(loop.PumpPending(), 100);
+    EXPECT_TRUE(allOnLoop);
+    ASSERT_EQ(order.size(), 100u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i);
+    EXPECT_EQ(loop.PumpPending(), 0);
+}
+
+TEST(MessageLoop, PumpHandlesOnlyWorkThatWasWaitingAndMayNest) {
+    MessageLoop loop;
+    int reposted = 0, nestedHandled = -1;
+    std::function<void()> again = [&] {
+        ++reposted;
+        loop.Post(again);
+    };
+    loop.Post(again);
+    loop.Post([&] { nestedHandled = loop.PumpPending(); });
+    loop.Post([] {});
+    EXPECT_EQ(loop.PumpPending(), 2);  // `again`, then the nesting task (which ran the third)
+    EXPECT_EQ(nestedHandled, 2);       // the third task and the first repost
+    EXPECT_EQ(reposted, 2);
+}
+
+TEST(MessageLoop, RunEndsOnQuitFromAnotherThread) {
+    MessageLoop loop;
+    std::atomic<int> ran{0};
+    std::thread other([&] {
+        loop.Post([&] { ++ran; });
+        loop.Quit();
+    });
+    loop.Run();
+    other.join();
+    loop.PumpPending();
+    EXPECT_EQ(ran, 1);
+}
+
+TEST(MessageLoop, RunUntilStopsWhenDoneOrAtTheTimeout) {
+    MessageLoop loop;
+    bool flag = false;
+    std::thread other([&] { loop.Post([&] { flag = true; }); });
+    EXPECT_TRUE(loop.RunUntil([&] { return flag; }, 10s));
+    other.join();
+    EXPECT_FALSE(loop.RunUntil([] { return false; }, 20ms));
+}
+
+TEST(MessageLoop, TimerTicksWhileEnabledAndStopsWhenDisabled) {
+    MessageLoop loop;
+    int ticks = 0;
+    auto timer = MakeLoopTimer(loop, [&] {
+        EXPECT_TRUE(loop.IsLoopThread());
+        ++ticks;
+    });
+    timer->SetInterval(1);
+    EXPECT_FALSE(timer->Enabled());  // created disabled
+    EXPECT_FALSE(loop.RunUntil([&] { return ticks > 0; }, 20ms));
+    timer->SetEnabled(true);
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks >= 3; }, 10s));
+    timer->SetEnabled(false);
+    int stopped = ticks;
+    loop.RunUntil([] { return false; }, 20ms);
+    EXPECT_EQ(ticks, stopped);
+    EXPECT_EQ(timer->Interval(), 1);
+}
+
+TEST(MessageLoop, TimerWithIntervalZeroNeverTicks) {
+    MessageLoop loop;
+    int ticks = 0;
+    auto timer = MakeLoopTimer(loop, [&] { ++ticks; });
+    timer->SetEnabled(true);
+    loop.RunUntil([] { return false; }, 20ms);
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST(MessageLoop, LateTimerTicksOnceInsteadOfCatchingUp) {
+    MessageLoop loop;
+    int ticks = 0;
+    auto timer = MakeLoopTimer(loop, [&] { ++ticks; });
+    timer->SetInterval(1);
+    timer->SetEnabled(true);
+    std::this_thread::sleep_for(30ms);  // about thirty periods missed
+    loop.PumpPending();
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST(MessageLoop, TimerDestroyedInsideItsOwnTickIsSafe) {
+    MessageLoop loop;
+    int ticks = 0;
+    std::unique_ptr<Timer> timer;
+    timer = MakeLoopTimer(loop, [&] {
+        ++ticks;
+        timer.reset();
+    });
+    timer->SetInterval(1);
+    timer->SetEnabled(true);
+    ASSERT_TRUE(loop.RunUntil([&] { return ticks > 0; }, 10s));
+    loop.RunUntil([] { return false; }, 10ms);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(timer, nullptr);
+}
+
+TEST(NotifyWindow, SignalsFromAnotherThreadCoalesceIntoOneRepaint) {
+    MessageLoop loop;
+    int repaints = 0;
+    auto window = MakeLoopNotifyWindow(loop, [&] {
+        EXPECT_TRUE(loop.IsLoopThread());
+        ++repaints;
+    });
+    CorvaneNotifyHandle handle = window->Handle();
+    ASSERT_NE(handle, nullptr);
+    std::thread signaller([handle] {
+        for (int i = 0; i < 1000; ++i) handle->invalidate(handle);
+    });
+    signaller.join();
+    EXPECT_EQ(loop.PumpPending(), 1);
+    EXPECT_EQ(repaints, 1);
+    window->Invalidate();  // the next signal asks for the next repaint
+    loop.PumpPending();
+    EXPECT_EQ(repaints, 2);
+}
+
+TEST(NotifyWindow, SignalAfterTheWindowIsDestroyedIsDropped) {
+    MessageLoop loop;
+    int repaints = 0;
+    auto window = MakeLoopNotifyWindow(loop, [&] { ++repaints; });
+    CorvaneNotifyHandle handle = window->Handle();
+    handle->invalidate(handle);  // pending when the window goes
+    window.reset();
+    std::atomic<bool> stop{false};
+    std::thread signaller([&] {
+        while (!stop) handle->invalidate(handle);
+    });
+    loop.RunUntil([] { return false; }, 20ms);
+    stop = true;
+    signaller.join();
+    loop.PumpPending();
+    EXPECT_EQ(repaints, 0);
+}
+
+TEST(NotifyWindow, WindowDestroyedWhileAnotherThreadSignalsIsSafe) {
+    MessageLoop loop;
+    std::atomic<int> repaints{0};
+    for (int round = 0; round < 20; ++round) {
+        auto window = MakeLoopNotifyWindow(loop, [&] { ++repaints; });
+        CorvaneNotifyHandle handle = window->Handle();
+        std::atomic<bool> stop{false};
+        std::thread signaller([&] {
+            while (!stop) handle->invalidate(handle);
+        });
+        loop.RunUntil([&] { return repaints > round; }, 10s);
+        window.reset();
+        stop = true;
+        signaller.join();
+        int before = repaints;
+        loop.PumpPending();
+        EXPECT_EQ(repaints, before);
+    }
+    EXPECT_GE(repaints, 20);
+}
+
+}  // namespace
+}  // namespace corvane::runtime
