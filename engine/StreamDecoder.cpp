@@ -26,7 +26,7 @@ void InitialiseLibraryOnce() {
 // Opens the file for reading and maps the failure to an error number. A
 // folder is not a file that can be read: it is an access error.
 int OpenForReading(const std::string &path, int &fd) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         switch (errno) {
         case ENOENT:
