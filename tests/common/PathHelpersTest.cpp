@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/PathHelpers.h"
+#include "support/Paths.h"
+
+namespace corvane::common {
+namespace {
+
+using runtime::FromUtf8;
+
+TEST(PadToLength, CutsOrFillsOnTheRight) {
+    struct Case {
+        Text text;
+        int16_t length;
+        Text fill, expected;
+    };
+    const Case cases[] = {
+        {u"abc", 5, u" ", u"abc  "}, {u"abcdefg", 5, u" ", u"abcde"}, {u"abc", 0, u" ", u""},
+        {u"", 3, u" ", u"   "},      {u"abc", 3, u" ", u"abc"},       {u"ab", 4, u"xy", u"abxyxy"},
+        {u"abc", -2, u" ", u""},     {u"\u00e9t\u00e9", 30, u" ", u"\u00e9t\u00e9" + Text(27, u' ')},
+    };
+    for (const auto &[text, length, fill, expected] : cases) {
+        EXPECT_EQ(PadToLength(text, length, fill), expected) << runtime::ToUtf8(text) << " to " << length;
+    }
+}
+
+TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
+    struct Case {
+        Text text, search;
+        std::optional<int32_t> start;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {u"C:\\a\\b.mp3", u"\\", std::nullopt, 5},
+        {u"b.mp3", u"\\", std::nullopt, 0},
+        {u"aaa", u"aa", std::nullopt, 2},
+        {u"abcabc", u"abc", std::nullopt, 4},
+        {u"abcabc", u"abc", 5, 1},
+        {u"abcabc", u"abc", 6, 4},
+        {u"abc", u"ABC", std::nullopt, 0},  // letter case counts
+        {u"abc", u"", std::nullopt, 0},
+        {u"", u"a", std::nullopt, 0},
+        {u"abc", u"c", 0, 0},
+    };
+    for (const auto &[text, search, start, expected] : cases)
+        EXPECT_EQ(FindLast(text, search, start), expected) << runtime::ToUtf8(text) << " / " << runtime::ToUtf8(search);
+}
+
+TEST(FindLastOfAny, GreatestPositionOfAnyText) {
+    EXPECT_EQ(FindLastOfAny(u"C:/music\\list.m3u", {u"/", u"\\"}), 9);
+    EXPECT_EQ(FindLastOfAny(u"C:\\music/list.m3u", {u"/", u"\\"}), 9);
+    EXPECT_EQ(FindLastOfAny(u"list.m3u", {u"/", u"\\"}), 0);
+    EXPECT_EQ(FindLastOfAny(u"abc", {}), 0);
+}
+
+TEST(GetParentFolder, FolderPartByWindowsRules) {
+    struct Case {
+        Text path, expected, pathAfter;
+    };
+    const Case cases[] = {
+        {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"},
+        {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
+        {u"list.m3u", u"", u"list.m3u"},
+        {u"/list.m3u", u"\\", u"/list.m3u"},
+        {u"C:/music/list.m3u", u"C:/music", u"C:/music/list.m3u"},
+        {u"C:\\music\\", u"C:\\", u"C:\\music"},  // the trailing separator goes from the caller's text
+        {u"C:\\", u"C:\\", u"C:\\"},
+        {u"/", u"/", u"/"},
+        {u"", u"", u""},
+        {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
+        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
+    };
+    for (const auto &[path, expected, pathAfter] : cases) {
+        Text argument = path;
+        EXPECT_EQ(GetParentFolder(argument), expected) << runtime::ToUtf8(path);
+        EXPECT_EQ(argument, pathAfter) << runtime::ToUtf8(path);
+    }
+}
+
+class DirectoryExistsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = testing::MakeScratchDir("corvane-paths");
+        std::filesystem::create_directory(root_ + "/music");
+        std::filesystem::create_directory(root_ + "/empty");
+        std::filesystem::create_directory(root_ + "/m\u00fcsik");
+        std::ofstream(root_ + "/music/song.mp3") << "x";
+        std::ofstream(root_ + "/notes.txt") << "x";
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    bool Exists(const std::string &relative) { return DirectoryExists(FromUtf8(root_ + relative)); }
+
+    std::string root_;
+};
+
+TEST_F(DirectoryExistsTest, TrueOnlyForAFolderAndNoFile) {
+    EXPECT_FALSE(DirectoryExists(u""));
+    EXPECT_FALSE(DirectoryExists(u"   "));
+    EXPECT_TRUE(Exists(""));
+    EXPECT_TRUE(Exists("/music"));
+    EXPECT_TRUE(Exists("/m\u00fcsik"));
+    EXPECT_TRUE(Exists("\\music"));  // "\" separates folders too
+    EXPECT_FALSE(Exists("/notes.txt"));
+    EXPECT_FALSE(Exists("/music/song.mp3"));
+    EXPECT_FALSE(Exists("/missing"));
+    EXPECT_FALSE(Exists("/missing/deeper"));
+    EXPECT_TRUE(DirectoryExists(u"\\"));  // the parent folder of "/list.m3u"
+}
+
+TEST_F(DirectoryExistsTest, WildcardsMatchTheLastComponent) {
+    EXPECT_TRUE(Exists("/mus*"));       // the folder alone
+    EXPECT_TRUE(Exists("/e?pty"));
+    EXPECT_FALSE(Exists("/*"));         // folders and a file
+    EXPECT_FALSE(Exists("/music/*"));   // finds song.mp3
+    EXPECT_TRUE(Exists("/empty/*"));    // only "." and ".."
+    EXPECT_FALSE(Exists("/nothing*"));
+    EXPECT_FALSE(Exists("/*.txt"));
+}
+
+TEST_F(DirectoryExistsTest, ChecksLeaveTheFolderUnchanged) {
+    Exists("/music");
+    Exists("/mus*");
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(root_)) ++entries;
+    EXPECT_EQ(entries, 4u);
+}
+
+}  // namespace
+}  // namespace corvane::common
