@@ -85,7 +85,15 @@ std::vector<std::string> Candidates() {
             if (FileExists(folder + name)) candidates.push_back(folder + name);
     }
     candidates.push_back(kPlainEngineName);
-    if (std::string(CORVANE_ENGINE_FILE) != kPlainEngineName) candidates.push_back(CORVANE_ENGINE_FILE);
+    // An installation without the development link still has the file named
+    // by the library's major version (libCorvaneMP3.so.1).
+    std::string versioned = CORVANE_ENGINE_FILE;
+    std::string prefix = std::string(kPlainEngineName) + ".";
+    if (versioned.starts_with(prefix)) {
+        size_t majorEnd = versioned.find('.', prefix.size());
+        candidates.push_back(versioned.substr(0, majorEnd));
+    }
+    if (versioned != kPlainEngineName && versioned != candidates.back()) candidates.push_back(versioned);
     return candidates;
 }
 
