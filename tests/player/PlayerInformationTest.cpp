@@ -1,0 +1,147 @@
+// Stream and tag properties forwarded to the file-information entry, the
+// empty-file rule, trimming, Channels and GenreList.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PlayerTestSupport.h"
+#include "runtime/AutomationError.h"
+
+namespace corvane::player::testing {
+namespace {
+
+using ::testing::IsEmpty;
+using runtime::Text;
+using runtime::VariantType;
+
+class PlayerInformationTest : public PlayerTest {};
+
+TEST_F(PlayerInformationTest, WithoutAFileEveryPropertyHasItsEmptyValue) {
+    EXPECT_EQ(player->ChannelMode(), u"");
+    EXPECT_EQ(player->Layer(), u"");
+    EXPECT_EQ(player->MPEGVersion(), u"");
+    EXPECT_EQ(player->DataRate(), 0);
+    EXPECT_EQ(player->Frames(), 0);
+    EXPECT_EQ(player->SampleRate(), 0);
+    EXPECT_EQ(player->TrackLength(), 0);
+    EXPECT_FALSE(player->CRCExists());
+    EXPECT_FALSE(player->Original());
+    EXPECT_EQ(player->Copyrighted().Type(), VariantType::Empty);
+    EXPECT_EQ(player->FileSize(), 0);
+    EXPECT_EQ(player->ID3Title(), u"");
+    EXPECT_EQ(player->ID3Genre(), 0);  // the entry fails to read; the failure is absorbed
+    EXPECT_EQ(player->Channels(), 0);  // although the saved channel count is 2
+}
+
+TEST_F(PlayerInformationTest, WithoutAFileTagWritesDoNothing) {
+    fake->ClearCalls();
+    Text title = u"New";
+    EXPECT_NO_THROW(player->SetID3Title(title));
+    Text year = u"1999";
+    player->SetID3Year(year);
+    EXPECT_THAT(fake->calls, IsEmpty());
+    int16_t genre = 5;
+    EXPECT_NO_THROW(player->SetID3Genre(genre));  // reaches the entry, which has no file
+}
+
+TEST_F(PlayerInformationTest, StreamPropertiesComeFromTheEntry) {
+    SetFile(kSongA);
+    EXPECT_EQ(player->ChannelMode(), u"Joint Stereo");
+    EXPECT_EQ(player->Layer(), u"3");
+    EXPECT_EQ(player->MPEGVersion(), u"1");
+    EXPECT_EQ(player->DataRate(), 128000);
+    EXPECT_EQ(player->SampleRate(), 44100);
+    EXPECT_EQ(player->Frames(), 7656);
+    EXPECT_EQ(player->TrackLength(), 200);
+    EXPECT_EQ(player->FileSize(), 3200000);
+    EXPECT_TRUE(player->CRCExists());
+    EXPECT_FALSE(player->Original());
+    runtime::Variant copyrighted = player->Copyrighted();
+    EXPECT_EQ(copyrighted.Type(), VariantType::Boolean);
+    EXPECT_TRUE(copyrighted.ToBoolean());
+}
+
+TEST_F(PlayerInformationTest, AnUncopyrightedFileGivesAFalseVariantNotAnEmptyOne) {
+    fake->AddFile("/music/c.mp3", "2.5|2|1000|64000|22050|0|1|Single Channel|0|0|1|CBR|8000|40|1");
+    SetFile("/music/c.mp3");
+    runtime::Variant copyrighted = player->Copyrighted();
+    EXPECT_EQ(copyrighted.Type(), VariantType::Boolean);
+    EXPECT_FALSE(copyrighted.ToBoolean());
+    EXPECT_EQ(player->MPEGVersion(), u"2.5");
+    EXPECT_TRUE(player->Original());
+}
+
+TEST_F(PlayerInformationTest, TagTextsAreTrimmedOfSpaces) {
+    fake->AddFile("/music/t.mp3", kStereoInfo, TagBlock("  Padded  ", " Band", "Album ", "1987", "  note  ", 17));
+    SetFile("/music/t.mp3");
+    EXPECT_EQ(player->ID3Title(), u"Padded");
+    EXPECT_EQ(player->ID3Artist(), u"Band");
+    EXPECT_EQ(player->ID3Album(), u"Album");
+    EXPECT_EQ(player->ID3Year(), u"1987");
+    EXPECT_EQ(player->ID3Comment(), u"note");
+    EXPECT_EQ(player->ID3Genre(), 17);
+}
+
+TEST_F(PlayerInformationTest, TagWritesReachTheFile) {
+    SetFile(kSongA);
+    Text title = u"Renamed";
+    player->SetID3Title(title);
+    ASSERT_FALSE(fake->writtenTags.empty());
+    EXPECT_EQ(fake->writtenTags.back().substr(3, 7), "Renamed");
+    EXPECT_EQ(player->ID3Title(), u"Renamed");
+    int16_t genre = 8;
+    player->SetID3Genre(genre);
+    EXPECT_EQ(static_cast<unsigned char>(fake->writtenTags.back().at(127)), 8);
+    EXPECT_EQ(player->ID3Genre(), 8);
+}
+
+TEST_F(PlayerInformationTest, TagFailuresNeverReachTheHost) {
+    SetFile(kSongA);
+    fake->files[kSongA].writeResult = 57;
+    fake->files[kSongA].tagResult = 75;
+    Text artist = u"Nobody";
+    EXPECT_NO_THROW(player->SetID3Artist(artist));
+    EXPECT_EQ(player->ID3Artist(), u"");
+    EXPECT_EQ(player->ID3Genre(), 0);
+}
+
+TEST_F(PlayerInformationTest, AfterARejectedFileOnlyFileSizeKeepsTheLastAcceptedValue) {
+    SetFile(kSongA);
+    SetFile("/music/missing.mp3");
+    EXPECT_EQ(player->FileSize(), 3200000);
+    EXPECT_EQ(player->TrackLength(), 0);
+    EXPECT_EQ(player->ChannelMode(), u"");
+    EXPECT_EQ(player->Copyrighted().Type(), VariantType::Empty);
+}
+
+TEST_F(PlayerInformationTest, ChannelsFollowTheChannelMode) {
+    struct Case {
+        const char *mode;
+        int16_t channels;
+    };
+    int fileNumber = 0;
+    for (const Case &c : {Case{"Single Channel", 1}, Case{"Stereo", 2}, Case{"Joint Stereo", 2},
+                          Case{"Dual Channel", 2}, Case{"single channel", 2}, Case{"NotSingle", 1}, Case{"", 2}}) {
+        std::string path = "/music/mode" + std::to_string(fileNumber++) + ".mp3";
+        fake->AddFile(path, std::string("1|3|0|128000|44100|0|2|") + c.mode + "|0|0|0|CBR|100|10|1");
+        SetFile(path);
+        EXPECT_EQ(player->Channels(), c.channels) << c.mode;
+    }
+}
+
+TEST_F(PlayerInformationTest, GenreListNamesGenresAndLeavesTheNumberAlone) {
+    struct Case {
+        int16_t genre;
+        const char16_t *name;
+    };
+    for (const Case &c : {Case{0, u"Blues"}, Case{14, u"R&B"}, Case{148, u"Unknown"}, Case{149, u""},
+                          Case{200, u""}, Case{-1, u""}}) {
+        int16_t genre = c.genre;
+        EXPECT_EQ(player->GenreList(genre), c.name) << c.genre;
+        EXPECT_EQ(genre, c.genre);
+    }
+}
+
+}  // namespace
+}  // namespace corvane::player::testing
