@@ -3,6 +3,7 @@
 // written through the decoder library. Used by the play list for its entries
 // and by the player for the current file.
 #include <cstdint>
+#include <vector>
 
 #include "decoder/DecoderLibrary.h"
 #include "runtime/Object.h"
@@ -62,6 +63,11 @@ public:
     int32_t ReadFrameInfo();
 
 private:
+    Text ReadTextField(const Text &field);
+    void WriteTextField(Text &field, const Text &newValue);
+    Text BuildTagBlock() const;
+    void StoreFrameFields(const std::vector<Text> &fields);
+
     decoder::DecoderLibraryRef library_;
     Text tag_, filename_, key_;
     Text title_, artist_, album_, year_, comment_;

@@ -1,0 +1,338 @@
+// The equalizer's band bookkeeping and exactly what it sends to the decoder
+// library, observed through the recording fake.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "decoder/RecordingDecoderLibrary.h"
+#include "equalizer/Equalizer.h"
+#include "runtime/AutomationError.h"
+
+namespace corvane::equalizer {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::string Join(const std::vector<int> &values, const char *separator = ",") {
+    std::string text;
+    for (size_t i = 0; i < values.size(); ++i) text += (i ? separator : "") + std::to_string(values[i]);
+    return text;
+}
+
+std::string CreateEqCall(const std::vector<int> &frequencies) {
+    return "create_eq(" + Join(frequencies) + ";" + std::to_string(frequencies.size()) + ")";
+}
+
+// set_eq always carries 32 gains: the given ones, then zeros.
+std::string SetEqCall(std::vector<int> gains) {
+    gains.resize(32, 0);
+    return "set_eq(" + Join(gains) + ")";
+}
+
+class EqualizerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = std::make_shared<decoder::RecordingDecoderLibrary>();
+        eq = Equalizer::Create(fake);
+    }
+    // Bands hold their equalizer; Clear breaks the cycle so nothing leaks.
+    void TearDown() override {
+        if (eq) eq->Clear();
+    }
+
+    std::shared_ptr<EqualizerBand> BandAt(int16_t position) {
+        CorvaneEQBands byIndex = corEQBandsByIndex;
+        return eq->Band(position, byIndex);
+    }
+    std::shared_ptr<EqualizerBand> BandOf(int16_t frequency) {
+        CorvaneEQBands byFrequency = corEQBandsByFrequency;
+        return eq->Band(frequency, byFrequency);
+    }
+    void AddBands(const std::vector<int> &frequencies) {
+        for (int frequency : frequencies) eq->AddBand(static_cast<int16_t>(frequency));
+    }
+    std::vector<int> Frequencies() const {
+        std::vector<int> result;
+        for (const auto &band : eq->NewEnum()) result.push_back(band->GetFrequency());
+        return result;
+    }
+
+    std::shared_ptr<decoder::RecordingDecoderLibrary> fake;
+    std::shared_ptr<Equalizer> eq;
+};
+
+// Runs `action`, which must raise `number` with `description`.
+void ExpectRaise(const std::function<void()> &action, int32_t number, const std::u16string &description) {
+    try {
+        action();
+        ADD_FAILURE() << "expected error " << number;
+    } catch (const runtime::AutomationError &error) {
+        EXPECT_EQ(error.Number(), number);
+        EXPECT_EQ(error.Description(), description);
+        EXPECT_EQ(error.Source(), u"CorvaneMP3.Equalizer");
+        EXPECT_TRUE(error.HelpFile().empty());
+    }
+}
+
+const std::u16string kExists = u"Frequency band already exists in equalizer.";
+const std::u16string kMissing = u"Frequency band does not exist in equalizer.";
+const std::u16string kNoBands = u"There are no frequency bands currently assigned to the equalizer.";
+
+TEST_F(EqualizerTest, StartsEmptyDisabledAndSilent) {
+    CorvaneMP3Channels all = corMP3AllChannels, left = corMP3LeftChannel, right = corMP3RightChannel;
+    EXPECT_EQ(eq->BandCount(), 0);
+    EXPECT_FALSE(eq->Enabled());
+    EXPECT_EQ(eq->Gain(all), 0);
+    EXPECT_EQ(eq->Gain(left), 0);
+    EXPECT_EQ(eq->Gain(right), 0);
+    EXPECT_THAT(eq->NewEnum(), IsEmpty());
+    EXPECT_THAT(fake->calls, IsEmpty());
+}
+
+TEST_F(EqualizerTest, AddBandClampsTheFrequencyIntoItsKey) {
+    struct Case {
+        int16_t asked, stored;
+    };
+    for (Case c : {Case{30000, 22000}, Case{22000, 22000}, Case{22001, 22000}, Case{32767, 22000}, Case{1, 1},
+                   Case{0, 1}, Case{-5, 1}, Case{-32768, 1}, Case{440, 440}}) {
+        SCOPED_TRACE(c.asked);
+        eq->Clear();
+        eq->AddBand(c.asked);
+        EXPECT_EQ(BandAt(1)->GetFrequency(), c.stored);
+        EXPECT_EQ(BandOf(c.stored), BandAt(1));
+    }
+}
+
+TEST_F(EqualizerTest, AFrequencyClampedOntoAnExistingBandIsRefused) {
+    eq->AddBand(30000);
+    fake->ClearCalls();
+    ExpectRaise([&] { eq->AddBand(22000); }, 30090, kExists);
+    EXPECT_EQ(eq->BandCount(), 1);
+    EXPECT_THAT(fake->calls, IsEmpty());
+
+    eq->AddBand(0);
+    ExpectRaise([&] { eq->AddBand(-5); }, 30090, kExists);
+    EXPECT_THAT(Frequencies(), ElementsAre(22000, 1));
+}
+
+TEST_F(EqualizerTest, RemoveBandTakesTheFrequencyAsGiven) {
+    eq->AddBand(30000);
+    fake->ClearCalls();
+    ExpectRaise([&] { eq->RemoveBand(30000); }, 30091, kMissing);
+    EXPECT_EQ(eq->BandCount(), 1);
+    EXPECT_THAT(fake->calls, IsEmpty());
+    eq->RemoveBand(22000);
+    EXPECT_EQ(eq->BandCount(), 0);
+}
+
+TEST_F(EqualizerTest, BandsKeepInsertionOrderAndEachChangeSendsTheLayout) {
+    AddBands({1000, 60, 14000});
+    EXPECT_THAT(fake->calls,
+                ElementsAre(CreateEqCall({1000}), CreateEqCall({1000, 60}), CreateEqCall({1000, 60, 14000})));
+    EXPECT_EQ(BandAt(1)->GetFrequency(), 1000);
+    EXPECT_EQ(BandAt(3)->GetFrequency(), 14000);
+    EXPECT_THAT(Frequencies(), ElementsAre(1000, 60, 14000));
+
+    fake->ClearCalls();
+    eq->RemoveBand(60);
+    EXPECT_THAT(fake->calls, ElementsAre(CreateEqCall({1000, 14000})));
+    EXPECT_EQ(BandAt(2)->GetFrequency(), 14000);
+}
+
+TEST_F(EqualizerTest, BandLooksUpByFrequencyOrPosition) {
+    AddBands({1000, 60, 14000});
+    EXPECT_EQ(BandOf(60)->GetFrequency(), 60);
+    EXPECT_EQ(BandOf(60), BandAt(2));  // the very object, not a copy
+    ExpectRaise([&] { BandAt(4); }, 30091, kMissing);
+    ExpectRaise([&] { BandAt(0); }, 30091, kMissing);
+    ExpectRaise([&] { BandAt(-1); }, 30091, kMissing);
+    ExpectRaise([&] { BandOf(61); }, 30091, kMissing);
+
+    int16_t value = 1;
+    CorvaneEQBands unknown = static_cast<CorvaneEQBands>(7);
+    EXPECT_EQ(eq->Band(value, unknown), nullptr);
+}
+
+TEST_F(EqualizerTest, BandOnAnEmptyEqualizerAlwaysReportsNoBands) {
+    for (int32_t selectBy : {0, 1, 7, -1}) {
+        for (int16_t value : {0, 1, 60}) {
+            CorvaneEQBands how = static_cast<CorvaneEQBands>(selectBy);
+            ExpectRaise([&] { eq->Band(value, how); }, 30092, kNoBands);
+        }
+    }
+}
+
+TEST_F(EqualizerTest, ChannelGainsAreClampedAndAlwaysSent) {
+    CorvaneMP3Channels all = corMP3AllChannels, left = corMP3LeftChannel, right = corMP3RightChannel;
+    eq->SetGain(all, 25);
+    EXPECT_EQ(eq->Gain(left), 20);
+    EXPECT_EQ(eq->Gain(right), 20);
+    eq->SetGain(left, -30);
+    EXPECT_EQ(eq->Gain(left), -20);
+    EXPECT_EQ(eq->Gain(all), 0);
+    eq->SetGain(right, 3.5f);
+    EXPECT_EQ(eq->Gain(right), 3.5f);
+    EXPECT_EQ(eq->Gain(all), -8.25f);
+    EXPECT_THAT(fake->calls, ElementsAre("set_gain(20,20)", "set_gain(-20,20)", "set_gain(-20,3.5)"));
+}
+
+TEST_F(EqualizerTest, ChannelGainLimitsPassUnchanged) {
+    struct Case {
+        float asked, stored;
+    };
+    CorvaneMP3Channels left = corMP3LeftChannel;
+    for (Case c : {Case{20, 20}, Case{-20, -20}, Case{20.5f, 20}, Case{-20.5f, -20}, Case{1e30f, 20}, Case{0.25f, 0.25f}}) {
+        eq->SetGain(left, c.asked);
+        EXPECT_EQ(eq->Gain(left), c.stored) << c.asked;
+    }
+}
+
+TEST_F(EqualizerTest, AnUnknownChannelChangesNothingButStillSendsTheGains) {
+    CorvaneMP3Channels left = corMP3LeftChannel;
+    eq->SetGain(left, 4);
+    fake->ClearCalls();
+    CorvaneMP3Channels unknown = static_cast<CorvaneMP3Channels>(5);
+    eq->SetGain(unknown, 3);
+    EXPECT_THAT(fake->calls, ElementsAre("set_gain(4,0)"));
+    EXPECT_EQ(eq->Gain(unknown), 0);
+    EXPECT_EQ(eq->Gain(left), 4);
+}
+
+TEST_F(EqualizerTest, EnabledSwitchesTheLibraryEveryTime) {
+    eq->SetEnabled(true);
+    EXPECT_TRUE(eq->Enabled());
+    eq->SetEnabled(true);
+    eq->SetEnabled(false);
+    EXPECT_FALSE(eq->Enabled());
+    EXPECT_THAT(fake->calls, ElementsAre("eq_state(1)", "eq_state(1)", "eq_state(0)"));
+}
+
+TEST_F(EqualizerTest, BandGainIsStoredUncheckedAndSendsAllGains) {
+    AddBands({1000, 60});
+    fake->ClearCalls();
+    BandAt(2)->SetGain(100);
+    EXPECT_EQ(BandAt(2)->Gain(), 100);
+    BandAt(1)->SetGain(-50);
+    EXPECT_THAT(fake->calls, ElementsAre(SetEqCall({0, 100}), SetEqCall({-50, 100})));
+}
+
+TEST_F(EqualizerTest, SendsDoNotDependOnTheSwitch) {
+    eq->SetEnabled(false);
+    eq->AddBand(500);
+    BandAt(1)->SetGain(2);
+    CorvaneMP3Channels all = corMP3AllChannels;
+    eq->SetGain(all, 1);
+    EXPECT_THAT(fake->calls, ElementsAre("eq_state(0)", CreateEqCall({500}), SetEqCall({2}), "set_gain(1,1)"));
+}
+
+TEST_F(EqualizerTest, ThirtyThreeBandsSendAllFrequenciesButOnly32Gains) {
+    std::vector<int> frequencies, gains;
+    for (int i = 1; i <= 33; ++i) frequencies.push_back(i * 100);
+    AddBands(frequencies);
+    EXPECT_EQ(eq->BandCount(), 33);
+    EXPECT_EQ(fake->calls.back(), CreateEqCall(frequencies));
+
+    fake->ClearCalls();
+    for (int16_t i = 1; i <= 33; ++i) BandAt(i)->SetGain(i);
+    for (int i = 1; i <= 32; ++i) gains.push_back(i);
+    ASSERT_EQ(fake->calls.size(), 33u);
+    EXPECT_EQ(fake->calls[31], SetEqCall(gains));
+    EXPECT_EQ(fake->calls[32], SetEqCall(gains));  // the 33rd band's gain is left out
+}
+
+TEST_F(EqualizerTest, RemovingTheLastBandSendsNothing) {
+    eq->AddBand(1000);
+    fake->ClearCalls();
+    eq->RemoveBand(1000);
+    EXPECT_EQ(eq->BandCount(), 0);
+    EXPECT_THAT(fake->calls, IsEmpty());
+    ExpectRaise([&] { eq->RemoveBand(1000); }, 30091, kMissing);
+}
+
+TEST_F(EqualizerTest, ClearEmptiesTheBandsAndSendsNothing) {
+    AddBands({1000, 60, 14000});
+    fake->ClearCalls();
+    eq->Clear();
+    EXPECT_EQ(eq->BandCount(), 0);
+    EXPECT_THAT(eq->NewEnum(), IsEmpty());
+    EXPECT_THAT(fake->calls, IsEmpty());
+    eq->AddBand(60);  // the keys are free again
+    EXPECT_THAT(Frequencies(), ElementsAre(60));
+}
+
+TEST_F(EqualizerTest, ABandHeldAfterRemovalStillReportsToItsEqualizer) {
+    AddBands({1000, 60, 14000});
+    BandAt(1)->SetGain(7);
+    auto removed = BandOf(60);
+    eq->RemoveBand(60);
+    fake->ClearCalls();
+    removed->SetGain(9);
+    EXPECT_EQ(removed->Gain(), 9);
+    EXPECT_THAT(fake->calls, ElementsAre(SetEqCall({7, 0})));
+
+    auto cleared = BandOf(1000);
+    eq->Clear();
+    fake->ClearCalls();
+    cleared->SetGain(5);
+    EXPECT_EQ(cleared->Gain(), 5);
+    EXPECT_THAT(fake->calls, ElementsAre(SetEqCall({})));
+}
+
+TEST_F(EqualizerTest, ClearBreaksTheCycleBetweenEqualizerAndBands) {
+    std::weak_ptr<Equalizer> watch = eq;
+    AddBands({1000, 60});
+    auto held = BandAt(2);
+    eq->Clear();
+    eq.reset();
+    EXPECT_FALSE(watch.expired()) << "a band the host holds keeps its equalizer";
+    held->SetGain(3);
+    EXPECT_EQ(fake->calls.back(), SetEqCall({}));
+    held.reset();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(EqualizerTest, ARefusedBandDoesNotKeepTheEqualizerAlive) {
+    std::weak_ptr<Equalizer> watch = eq;
+    eq->AddBand(100);
+    ExpectRaise([&] { eq->AddBand(100); }, 30090, kExists);
+    eq->Clear();
+    eq.reset();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(EqualizerTest, NewEnumIsASnapshotInOrder) {
+    AddBands({300, 200, 100});
+    auto bands = eq->NewEnum();
+    eq->RemoveBand(200);
+    ASSERT_EQ(bands.size(), 3u);
+    EXPECT_EQ(bands[1]->GetFrequency(), 200);
+    EXPECT_THAT(Frequencies(), ElementsAre(300, 100));
+}
+
+TEST(EqualizerBandTest, SetFrequencyClampsAndWritesBack) {
+    struct Case {
+        int16_t asked, stored;
+    };
+    for (Case c : {Case{22001, 22000}, Case{0, 1}, Case{-7, 1}, Case{22000, 22000}, Case{1, 1}, Case{8000, 8000}}) {
+        EqualizerBand band;
+        int16_t frequency = c.asked;
+        band.SetFrequency(frequency);
+        EXPECT_EQ(frequency, c.stored) << c.asked;
+        EXPECT_EQ(band.GetFrequency(), c.stored) << c.asked;
+    }
+}
+
+TEST(EqualizerBandTest, ABandWithoutOwnerKeepsItsGainQuietly) {
+    EqualizerBand band;
+    EXPECT_EQ(band.GetFrequency(), 0);
+    band.SetGain(-3.25f);
+    EXPECT_EQ(band.Gain(), -3.25f);
+}
+
+}  // namespace
+}  // namespace corvane::equalizer
