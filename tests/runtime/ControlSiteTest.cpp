@@ -35,26 +35,6 @@ TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST(ControlSite, RecordsNotificationsMessagesExtentAndDrawing) {
-    MessageLoop loop;
-    RecordingControlSite site(loop);
-    site.SetUserMode(false);
-    EXPECT_FALSE(site.UserMode());
-    site.PropertyChanged(u"FileName");
-    EXPECT_EQ(site.MessageBox(u"text", u"title", kInformation), 1);
-    site.SetExtent(480, 480);
-    Bitmap bitmap;
-    site.DrawBitmap(bitmap, 0, 0);
-    EXPECT_EQ(site.changedProperties, std::vector<Text>{u"FileName"});
-    ASSERT_EQ(site.messages.size(), 1u);
-    EXPECT_EQ(site.messages[0].title, u"title");
-    EXPECT_EQ(site.messages[0].style, kInformation);
-    EXPECT_EQ(site.ExtentWidth(), 480);
-    EXPECT_EQ(site.TwipsPerPixelX(), 15);
-    ASSERT_EQ(site.drawn.size(), 1u);
-    EXPECT_EQ(site.drawn[0].bitmap, &bitmap);
-}
-
 TEST(ControlSite, TimersAndWindowsRunOnTheSitesLoop) {
     MessageLoop loop;
     NativeControlSite site(loop);
