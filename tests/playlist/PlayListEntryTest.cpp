@@ -340,12 +340,12 @@ TEST_F(PlayListEntryTest, AGenreAbove149ReadsAs149AndIsWrittenSo) {
     EXPECT_EQ(static_cast<unsigned char>(fake->writtenTags[0][127]), 149);
 }
 
-TEST_F(PlayListEntryTest, GenreBytesUpTo149ReadUnchanged) {
-    for (unsigned char genre : {0, 1, 148, 149}) {
-        fake->AddFile("/m/a.mp3", kFullFrameInfo, TagBlock({"T", "", "", "", "", genre}));
+TEST_F(PlayListEntryTest, OnlyGenresAbove149AreLowered) {
+    for (int genre : {0, 148, 149, 150}) {
+        fake->AddFile("/m/a.mp3", kFullFrameInfo, TagBlock({"T", "", "", "", "", static_cast<unsigned char>(genre)}));
         std::u16string name = u"/m/a.mp3";
         ASSERT_EQ(entry->SetFileName(name), 0);
-        EXPECT_EQ(entry->ID3Genre(), genre);
+        EXPECT_EQ(entry->ID3Genre(), genre > 149 ? 149 : genre);
     }
 }
 
