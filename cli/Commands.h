@@ -1,0 +1,43 @@
+#pragma once
+// The sub-commands of cvmp3 and what they share: each takes the words after
+// its own name and returns the program's exit status.
+#include <string>
+#include <vector>
+
+#include "runtime/Text.h"
+
+namespace corvane::runtime {
+class AutomationError;
+}
+
+namespace corvane::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // a file, list or device problem
+inline constexpr int kExitUsage = 2;   // a command line the program cannot act on
+
+int RunPlayCommand(const std::vector<std::string> &words);
+int RunInfoCommand(const std::vector<std::string> &words);
+int RunTagCommand(const std::vector<std::string> &words);
+int RunListCommand(const std::vector<std::string> &words);
+
+const char *PlayHelp();
+const char *InfoHelp();
+const char *TagHelp();
+const char *ListHelp();
+
+// "cvmp3: CONTEXT: error N: DESCRIPTION" on standard error, one line.
+void ReportError(const std::string &context, const runtime::AutomationError &error);
+// "cvmp3: MESSAGE" on standard error.
+void ReportProblem(const std::string &message);
+// A usage problem, with a pointer to the sub-command's help.
+int ReportUsage(const std::string &command, const std::string &message);
+
+// A path made absolute against the current folder (nothing else changes).
+std::string AbsolutePath(const std::string &path);
+
+runtime::Text ToText(const std::string &utf8);
+std::string ToUtf8(const runtime::Text &text);
+
+}  // namespace corvane::cli

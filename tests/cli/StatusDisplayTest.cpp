@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/StatusDisplay.h"
+
+namespace corvane::cli {
+namespace {
+
+StatusSnapshot PlayingSnapshot() {
+    StatusSnapshot s;
+    s.file = "/music/folder/song.mp3";
+    s.title = "Blue";
+    s.artist = "Ann";
+    s.album = "Colours";
+    s.state = PlaybackState::Playing;
+    s.position = 83;
+    s.length = 225;
+    s.trackNumber = 2;
+    s.trackCount = 5;
+    s.vuLeft = 0.5;
+    s.vuRight = 1.0;
+    s.spectrum = {1.0, 0.5, 0.0, 0.25};
+    s.mpegVersion = "1";
+    s.layer = "3";
+    s.sampleRate = 44100;
+    s.bitrate = 128000;
+    s.channelMode = "Joint Stereo";
+    s.gainDb = 4;
+    s.equalizerOn = true;
+    s.output = "null output";
+    s.message = "Gain +4 dB";
+    return s;
+}
+
+bool Contains(const std::vector<std::string> &lines, const std::string &text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string &line) { return line.find(text) != std::string::npos; });
+}
+
+std::string LineWith(const std::vector<std::string> &lines, const std::string &start) {
+    for (const auto &line : lines)
+        if (line.rfind(start, 0) == 0) return line;
+    return "";
+}
+
+TEST(FormatTime, MinutesSecondsAndHours) {
+    struct Case {
+        double seconds;
+        const char *text;
+    } cases[] = {{0, "0:00"}, {5.9, "0:05"}, {65, "1:05"}, {599, "9:59"}, {3599, "59:59"},
+                 {3600, "1:00:00"}, {3725, "1:02:05"}, {-4, "0:00"}, {1.0 / 0.0, "0:00"}};
+    for (const auto &c : cases) EXPECT_EQ(FormatTime(c.seconds), c.text) << c.seconds;
+}
+
+TEST(ProgressBar, FillsItsShareAndKeepsItsWidth) {
+    EXPECT_EQ(ProgressBar(0, 4), "----");
+    EXPECT_EQ(ProgressBar(0.5, 4), "##--");
+    EXPECT_EQ(ProgressBar(1, 4), "####");
+    EXPECT_EQ(ProgressBar(7, 4), "####");
+    EXPECT_EQ(ProgressBar(-1, 4), "----");
+    EXPECT_EQ(ProgressBar(0.0 / 0.0, 3), "---");
+    EXPECT_EQ(ProgressBar(0.5, 0), "");
+}
+
+TEST(LevelFromPeak, DecibelScaleFromFloorToFullScale) {
+    EXPECT_DOUBLE_EQ(LevelFromPeak(32767, 32767), 1.0);
+    EXPECT_DOUBLE_EQ(LevelFromPeak(65534, 32767), 1.0);  // above full scale is full
+    EXPECT_NEAR(LevelFromPeak(32767 / 2.0, 32767, 48), 1 - 6.0206 / 48, 1e-3);
+    EXPECT_DOUBLE_EQ(LevelFromPeak(1, 32767, 48), 0.0);  // -90 dB is below the floor
+    EXPECT_DOUBLE_EQ(LevelFromPeak(0, 32767), 0.0);
+    EXPECT_DOUBLE_EQ(LevelFromPeak(-5, 32767), 0.0);
+    EXPECT_DOUBLE_EQ(LevelFromPeak(100, 0), 0.0);
+}
+
+TEST(SpectrumBars, GroupsBinsOnALogScaleRelativeToTheReference) {
+    std::vector<float> bins(128, 0.0f);
+    bins[0] = 1000;  // the constant part is ignored
+    bins[127] = 1;   // the highest bin lands in the last bar, at the reference
+    std::vector<double> bars = SpectrumBars(bins, 8, 1.0);
+    ASSERT_EQ(bars.size(), 8u);
+    EXPECT_DOUBLE_EQ(bars.back(), 1.0);
+    for (size_t i = 0; i + 1 < bars.size(); ++i) EXPECT_DOUBLE_EQ(bars[i], 0.0) << i;
+
+    bins.assign(128, 0.001f);  // 60 dB below the reference: the floor
+    for (double bar : SpectrumBars(bins, 16, 1.0)) EXPECT_NEAR(bar, 0.0, 1e-6);
+    bins.assign(128, 0.1f);  // 20 dB below
+    for (double bar : SpectrumBars(bins, 16, 1.0)) EXPECT_NEAR(bar, 2.0 / 3.0, 1e-6);
+
+    EXPECT_TRUE(SpectrumBars(bins, 0, 1.0).empty());
+    EXPECT_TRUE(SpectrumBars({}, 8, 1.0).empty());
+    // More bars than bins: every bar still reads a bin, none reads past the end.
+    EXPECT_EQ(SpectrumBars(std::vector<float>(4, 1.0f), 10, 1.0).size(), 10u);
+}
+
+TEST(DisplayName, PrefersArtistAndTitleThenTitleThenFileName) {
+    StatusSnapshot s;
+    s.file = "/a/b/track.mp3";
+    EXPECT_EQ(DisplayName(s), "track.mp3");
+    s.title = "T";
+    EXPECT_EQ(DisplayName(s), "T");
+    s.artist = "A";
+    EXPECT_EQ(DisplayName(s), "A - T");
+}
+
+TEST(FitToWidth, CutsWholeCharacters) {
+    EXPECT_EQ(FitToWidth("abcdef", 3), "abc");
+    EXPECT_EQ(FitToWidth("abc", 10), "abc");
+    EXPECT_EQ(FitToWidth("Zo\xc3\xab \xc3\x98rsted", 3), "Zo\xc3\xab");  // "Zoë" keeps its two-byte ë
+    EXPECT_EQ(FitToWidth("abc", 0), "");
+}
+
+TEST(RenderScreen, ShowsTagTimeMetersSpectrumAndStream) {
+    auto lines = RenderScreen(PlayingSnapshot(), 80, 40);
+    EXPECT_TRUE(Contains(lines, "[Playing]"));
+    EXPECT_TRUE(Contains(lines, "track 2/5"));
+    EXPECT_EQ(LineWith(lines, "Title"), "Title : Blue");
+    EXPECT_EQ(LineWith(lines, "Artist"), "Artist: Ann");
+    EXPECT_EQ(LineWith(lines, "Album"), "Album : Colours");
+    EXPECT_TRUE(Contains(lines, "MPEG 1 Layer 3 | 44100 Hz | 128 kbit/s | Joint Stereo"));
+    EXPECT_TRUE(Contains(lines, "Gain +4 dB | Equalizer on | Output: null output"));
+    EXPECT_TRUE(Contains(lines, "Gain +4 dB"));
+
+    std::string time = LineWith(lines, "1:23 [");
+    ASSERT_FALSE(time.empty());
+    EXPECT_EQ(time.substr(time.size() - 5), " 3:45");
+    size_t filled = static_cast<size_t>(std::count(time.begin(), time.end(), '#'));
+    size_t width = filled + static_cast<size_t>(std::count(time.begin(), time.end(), '-'));
+    EXPECT_NEAR(static_cast<double>(filled) / static_cast<double>(width), 83.0 / 225.0, 0.02);
+
+    std::string left = LineWith(lines, "L [");
+    std::string right = LineWith(lines, "R [");
+    auto bars = [](const std::string &line) { return std::count(line.begin(), line.end(), '|'); };
+    EXPECT_EQ(bars(right), static_cast<long>(right.size()) - 4);  // full scale fills the meter
+    EXPECT_NEAR(static_cast<double>(bars(left)), static_cast<double>(bars(right)) / 2, 1);
+
+    // The first spectrum bar is full: its column holds '#' in every row.
+    size_t spectrumRows = 0;
+    for (const auto &line : lines)
+        if (line.size() > 1 && line[0] == ' ' && line[1] == '#') ++spectrumRows;
+    EXPECT_GE(spectrumRows, 3u);
+}
+
+TEST(RenderScreen, FitsTheTerminal) {
+    StatusSnapshot s = PlayingSnapshot();
+    s.title = std::string(200, 'x');
+    for (int columns : {20, 40, 132}) {
+        for (int rows : {10, 24, 60}) {
+            auto lines = RenderScreen(s, columns, rows);
+            EXPECT_LE(static_cast<int>(lines.size()), rows) << columns << "x" << rows;
+            for (const auto &line : lines) EXPECT_LE(static_cast<int>(line.size()), columns) << line;
+        }
+    }
+}
+
+TEST(RenderScreen, StoppedWithoutStreamOrTag) {
+    StatusSnapshot s;
+    s.file = "/x/plain.mp3";
+    auto lines = RenderScreen(s, 80, 30);
+    EXPECT_TRUE(Contains(lines, "[Stopped]"));
+    EXPECT_EQ(LineWith(lines, "Title"), "Title : plain.mp3");
+    EXPECT_TRUE(Contains(lines, "0:00 [---"));
+    EXPECT_FALSE(Contains(lines, "MPEG"));
+    EXPECT_TRUE(Contains(lines, "Output: audio device"));
+}
+
+TEST(RenderStatusLine, OneLineWithoutEscapeCodes) {
+    StatusSnapshot s = PlayingSnapshot();
+    s.state = PlaybackState::Paused;
+    std::string line = RenderStatusLine(s);
+    EXPECT_EQ(line, "[Paused] 1:23 / 3:45  track 2/5  VU L  50% R 100%  Ann - Blue");
+    EXPECT_EQ(line.find('\x1b'), std::string::npos);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::cli
