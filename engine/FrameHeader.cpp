@@ -52,15 +52,15 @@ uint32_t BigEndian32(const uint8_t *p) {
 }
 
 // The Layer III side information follows the header (and its CRC); the Xing
-// frame follows the side information.
-size_t XingOffset(const FrameHeader &h) {
+// frame follows the side information. Encoders disagree on whether the CRC
+// counts, so both places are tried.
+size_t XingOffset(const FrameHeader &h, bool countCrc) {
     const bool mono = h.mode == ChannelMode::SingleChannel;
     const size_t sideInfo = h.version == MpegVersion::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-    return 4 + (h.crcProtected ? 2 : 0) + sideInfo;
+    return 4 + (countCrc && h.crcProtected ? 2 : 0) + sideInfo;
 }
 
-std::optional<VbrInfo> ParseXing(const FrameHeader &header, const uint8_t *frame, size_t frameSize) {
-    size_t at = XingOffset(header);
+std::optional<VbrInfo> ParseXingAt(size_t at, const uint8_t *frame, size_t frameSize) {
     if (at + 8 > frameSize) return std::nullopt;
     const bool xing = std::memcmp(frame + at, "Xing", 4) == 0;
     const bool info = std::memcmp(frame + at, "Info", 4) == 0;
@@ -90,6 +90,12 @@ std::optional<VbrInfo> ParseXing(const FrameHeader &header, const uint8_t *frame
         result.encoderPadding = ((d[1] & 0x0F) << 8) | d[2];
     }
     return result;
+}
+
+std::optional<VbrInfo> ParseXing(const FrameHeader &header, const uint8_t *frame, size_t frameSize) {
+    if (auto found = ParseXingAt(XingOffset(header, false), frame, frameSize)) return found;
+    if (!header.crcProtected) return std::nullopt;
+    return ParseXingAt(XingOffset(header, true), frame, frameSize);
 }
 
 std::optional<VbrInfo> ParseVbri(const uint8_t *frame, size_t frameSize) {

@@ -15,26 +15,24 @@ void InitialiseLibraryOnce() {
     std::call_once(once, [] { mpg123_init(); });
 }
 
-// Where libmpg123 finds the first audio frame, so that the information
-// describes the stream the player will hear (libmpg123 also skips ID3v2 tags
-// and junk). -1 when it finds none; an unknown offset is reported as 0.
-int64_t FirstAudioFrameAsDecoded(int fd) {
+// Whether libmpg123 finds an MPEG audio stream in the file (it also skips
+// ID3v2 tags and junk): only a stream that the player can decode is
+// recognised.
+bool DecoderRecognises(int fd) {
     InitialiseLibraryOnce();
     mpg123_handle *handle = mpg123_new(nullptr, nullptr);
-    if (handle == nullptr) return -1;
-    int64_t offset = -1;
+    if (handle == nullptr) return false;
+    bool recognised = false;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     if (::lseek(fd, 0, SEEK_SET) == 0 && mpg123_open_fd(handle, fd) == MPG123_OK) {
         long rate = 0;
         int channels = 0;
         int encoding = 0;
-        if (mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0) {
-            offset = std::max<int64_t>(0, static_cast<int64_t>(mpg123_framepos(handle)));
-        }
+        recognised = mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0;
         mpg123_close(handle);
     }
     mpg123_delete(handle);
-    return offset;
+    return recognised;
 }
 
 // A Xing/Info or VBRI count is taken only when the file still holds exactly
@@ -77,12 +75,6 @@ int64_t GaplessSamples(const StreamLayout &layout, int64_t frames) {
     return trimmed > 0 ? trimmed : all;
 }
 
-std::optional<StreamLayout> LocateAsDecoded(BlockReader &reader, int64_t decodedOffset) {
-    auto layout = LocateStream(reader, 0);
-    if (layout && (decodedOffset == 0 || layout->firstAudioOffset == decodedOffset)) return layout;
-    return LocateStream(reader, decodedOffset);
-}
-
 }  // namespace
 
 int64_t FrameInfo::LengthMilliseconds() const {
@@ -92,10 +84,9 @@ int64_t FrameInfo::LengthMilliseconds() const {
 int64_t FrameInfo::LengthSeconds() const { return first.sampleRate > 0 ? totalSamples / first.sampleRate : 0; }
 
 std::optional<FrameInfo> ReadFrameInfo(int fd, int64_t size) {
-    const int64_t decodedOffset = FirstAudioFrameAsDecoded(fd);
-    if (decodedOffset < 0) return std::nullopt;
+    if (!DecoderRecognises(fd)) return std::nullopt;
     BlockReader reader(fd, size);
-    const auto layout = LocateAsDecoded(reader, decodedOffset);
+    const auto layout = LocateStream(reader);
     if (!layout) return std::nullopt;
 
     FrameInfo info;

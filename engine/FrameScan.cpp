@@ -113,10 +113,10 @@ int64_t Id3v2TagsSize(BlockReader &reader, int64_t offset) {
     return at - offset;
 }
 
-std::optional<StreamLayout> LocateStream(BlockReader &reader, int64_t searchFrom) {
+std::optional<StreamLayout> LocateStream(BlockReader &reader) {
     StreamLayout layout;
     layout.audioEnd = AudioEnd(reader);
-    const int64_t start = searchFrom + Id3v2TagsSize(reader, searchFrom);
+    const int64_t start = Id3v2TagsSize(reader, 0);
     const auto found = FindHeader(reader, start, layout.audioEnd, nullptr);
     if (!found) return std::nullopt;
     layout.first = *HeaderAt(reader, *found);

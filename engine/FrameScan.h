@@ -44,10 +44,9 @@ struct ScanResult {
     bool bitrateVaries = false;
 };
 
-// Locates the stream, starting the search at searchFrom (0, or where the
-// caller already knows the stream begins). No value when no run of valid,
-// consistent frame headers is found.
-std::optional<StreamLayout> LocateStream(BlockReader &reader, int64_t searchFrom = 0);
+// Locates the stream behind any ID3v2 tags and junk at the start. No value
+// when no frame header is found that the next header confirms.
+std::optional<StreamLayout> LocateStream(BlockReader &reader);
 
 // Counts the whole audio frames from layout.firstAudioOffset to
 // layout.audioEnd, resynchronising over damaged stretches; a frame cut short

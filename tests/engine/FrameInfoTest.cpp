@@ -1,0 +1,185 @@
+// Frame information of every generated fixture against what its encoder was
+// told, and against a full decode of the same file.
+#include "engine/FileEntryPoints.h"
+#include "engine/StreamDecoder.h"
+#include "support/Fixtures.h"
+#include "support/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace corvane::engine {
+namespace {
+
+using testing::AudioFixture;
+using testing::FixturePath;
+
+enum Field {
+    kVersion, kLayer, kLengthMs, kBitrate, kSampleRate, kCrc, kChannels, kMode, kEmphasis, kCopyright,
+    kOriginal, kBitrateMode, kFileSize, kFrames, kSeconds, kFirstFrame, kAudioBytes, kTotalSamples, kSource,
+    kFieldCount
+};
+
+struct FrameInfoText {
+    int16_t result = -1;
+    std::string text;
+    std::vector<std::string> fields;
+    int64_t Number(Field f) const { return std::stoll(fields.at(f)); }
+};
+
+FrameInfoText ReadInfo(const std::string &path) {
+    char buffer[201];
+    std::memset(buffer, 'x', sizeof buffer);
+    FrameInfoText info;
+    info.result = GetFrameInfo(path.c_str(), buffer);
+    info.text = std::string(buffer, strnlen(buffer, sizeof buffer));
+    size_t start = 0;
+    while (!info.text.empty()) {
+        const size_t bar = info.text.find('|', start);
+        info.fields.push_back(info.text.substr(start, bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return info;
+}
+
+std::string NameOf(const ::testing::TestParamInfo<AudioFixture> &info) {
+    std::string name = info.param.name;
+    for (char &c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+class EveryFixture : public ::testing::TestWithParam<AudioFixture> {};
+
+TEST_P(EveryFixture, HeaderFieldsAreWhatTheEncoderWasTold) {
+    const AudioFixture &f = GetParam();
+    const FrameInfoText info = ReadInfo(FixturePath(f.name));
+    ASSERT_EQ(info.result, 1) << f.name;
+    ASSERT_EQ(info.fields.size(), static_cast<size_t>(kFieldCount)) << info.text;
+    EXPECT_LE(info.text.size(), 200u);
+    EXPECT_EQ(info.fields[kVersion], f.version);
+    EXPECT_EQ(info.Number(kLayer), f.layer);
+    EXPECT_EQ(info.Number(kSampleRate), f.sampleRate);
+    EXPECT_EQ(info.Number(kChannels), f.channels);
+    EXPECT_EQ(info.fields[kMode], f.channelMode);
+    EXPECT_EQ(info.Number(kCrc), f.crc ? 1 : 0);
+    EXPECT_EQ(info.Number(kCopyright), f.copyright ? 1 : 0);
+    EXPECT_EQ(info.Number(kOriginal), f.original ? 1 : 0);
+    EXPECT_EQ(info.Number(kEmphasis), f.emphasis);
+    EXPECT_EQ(info.Number(kFileSize), static_cast<int64_t>(std::filesystem::file_size(FixturePath(f.name))));
+    EXPECT_EQ(info.fields[kSource], f.lengthSource);
+    if (f.bitrate > 0) {
+        EXPECT_EQ(info.fields[kBitrateMode], "CBR");
+        EXPECT_EQ(info.Number(kBitrate), f.bitrate);
+    } else {
+        EXPECT_EQ(info.fields[kBitrateMode], "VBR");
+    }
+}
+
+TEST_P(EveryFixture, LengthAndFrameCountAreThoseOfAFullDecode) {
+    const AudioFixture &f = GetParam();
+    const FrameInfoText info = ReadInfo(FixturePath(f.name));
+    ASSERT_EQ(info.fields.size(), static_cast<size_t>(kFieldCount)) << info.text;
+    std::vector<float> samples;
+    StreamFormat format;
+    ASSERT_EQ(DecodeFile(FixturePath(f.name), samples, format), 0);
+    const auto decoded = static_cast<int64_t>(samples.size() / kOutputChannels);
+
+    const int64_t total = info.Number(kTotalSamples);
+    const int64_t frames = info.Number(kFrames);
+    EXPECT_EQ(total, decoded);
+    EXPECT_EQ(info.Number(kLengthMs), total * 1000 / f.sampleRate);
+    EXPECT_EQ(info.Number(kSeconds), total / f.sampleRate);
+    if (f.gapless) {
+        EXPECT_EQ(total, f.SourceSamples());
+        EXPECT_GT(frames * f.SamplesPerFrame(), total);
+    } else {
+        EXPECT_EQ(total, frames * f.SamplesPerFrame());
+        EXPECT_GE(total, f.SourceSamples());
+        EXPECT_LE(total, f.SourceSamples() + 4 * f.SamplesPerFrame());
+    }
+    if (f.exactFrames > 0) EXPECT_EQ(frames, f.exactFrames);
+}
+
+TEST_P(EveryFixture, AverageBitrateFitsTheAudioBytes) {
+    const AudioFixture &f = GetParam();
+    const FrameInfoText info = ReadInfo(FixturePath(f.name));
+    ASSERT_EQ(info.fields.size(), static_cast<size_t>(kFieldCount)) << info.text;
+    const double seconds = static_cast<double>(info.Number(kFrames) * f.SamplesPerFrame()) / f.sampleRate;
+    const double fromBytes = static_cast<double>(info.Number(kAudioBytes)) * 8.0 / seconds;
+    EXPECT_NEAR(static_cast<double>(info.Number(kBitrate)), fromBytes, 0.01 * fromBytes);
+    EXPECT_LE(info.Number(kFirstFrame) + info.Number(kAudioBytes), info.Number(kFileSize));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, EveryFixture, ::testing::ValuesIn(testing::AudioFixtures()), NameOf);
+
+TEST(FrameInfo, VbrLengthIsExactWithAndWithoutXingFrame) {
+    // Both files were encoded from the same four-second sweep.
+    const FrameInfoText withXing = ReadInfo(FixturePath("l3_mpeg1_vbr_xing_v2.mp3"));
+    const FrameInfoText without = ReadInfo(FixturePath("l3_mpeg1_vbr_noxing.mp3"));
+    ASSERT_EQ(withXing.fields.size(), static_cast<size_t>(kFieldCount));
+    ASSERT_EQ(without.fields.size(), static_cast<size_t>(kFieldCount));
+    EXPECT_EQ(withXing.Number(kTotalSamples), 4 * 44100);
+    EXPECT_EQ(withXing.Number(kSeconds), 4);
+    EXPECT_EQ(without.Number(kSeconds), 4);
+    EXPECT_EQ(without.Number(kFrames), withXing.Number(kFrames));
+}
+
+TEST(FrameInfo, BadFilesGiveTheirNumberAndAnEmptyText) {
+    for (const auto &bad : testing::BadFixtures()) {
+        const FrameInfoText info = ReadInfo(FixturePath(bad.name));
+        EXPECT_EQ(info.result, bad.frameInfoResult) << bad.name;
+        EXPECT_TRUE(info.text.empty()) << bad.name << ": " << info.text;
+    }
+    EXPECT_EQ(ReadInfo("").result, 53);
+    EXPECT_EQ(GetFrameInfo(nullptr, nullptr), 53);
+}
+
+TEST(FrameInfo, FileCutInsideAFrameCountsItsWholeFrames) {
+    const FrameInfoText info = ReadInfo(FixturePath(testing::kTruncatedFixture));
+    ASSERT_EQ(info.result, 1);
+    ASSERT_EQ(info.fields.size(), static_cast<size_t>(kFieldCount));
+    EXPECT_EQ(info.Number(kFrames), testing::kTruncatedWholeFrames);
+    EXPECT_EQ(info.fields[kSource], "scan");  // its Info frame promises more than is there
+    std::vector<float> samples;
+    StreamFormat format;
+    ASSERT_EQ(DecodeFile(FixturePath(testing::kTruncatedFixture), samples, format), 0);
+    EXPECT_EQ(info.Number(kTotalSamples), static_cast<int64_t>(samples.size() / kOutputChannels));
+}
+
+TEST(FrameInfo, TagsAndJunkBeforeTheAudioAreSkipped) {
+    const FrameInfoText plain = ReadInfo(FixturePath("l3_mpeg1_cbr192_stereo.mp3"));
+    const FrameInfoText junk = ReadInfo(FixturePath("junk_prefix.mp3"));
+    ASSERT_EQ(junk.fields.size(), static_cast<size_t>(kFieldCount));
+    EXPECT_EQ(junk.Number(kFirstFrame), plain.Number(kFirstFrame) + 1000);  // 1000 bytes of noise
+    EXPECT_EQ(junk.Number(kFrames), plain.Number(kFrames));
+
+    const FrameInfoText tagged = ReadInfo(FixturePath("l3_mpeg1_vbr_xing_v2.mp3"));
+    const FrameInfoText untagged = ReadInfo(FixturePath("l3_mpeg1_vbr_noxing.mp3"));
+    EXPECT_GT(tagged.Number(kFirstFrame), untagged.Number(kFirstFrame));
+}
+
+TEST(FrameInfo, AudioWithDamageInsideIsResynchronised) {
+    const std::string dir = testing::MakeScratchDir("frameinfo");
+    const std::string source = FixturePath("l2_mpeg1_256_dual.mp3");  // 125 frames of 768 bytes
+    std::ifstream in(source, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Garbage over the header of frame 10 loses that one frame.
+    std::memset(bytes.data() + 10 * 768, 0x55, 8);
+    const std::string damaged = dir + "/damaged.mp3";
+    std::ofstream(damaged, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const FrameInfoText info = ReadInfo(damaged);
+    ASSERT_EQ(info.result, 1);
+    EXPECT_EQ(info.Number(kFrames), 124);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace corvane::engine

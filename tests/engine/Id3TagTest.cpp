@@ -1,0 +1,242 @@
+// Reading and writing the ID3v1 tag block through the file entry points.
+#include "engine/FileEntryPoints.h"
+#include "engine/Id3Tag.h"
+#include "support/Fixtures.h"
+#include "support/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace corvane::engine {
+namespace {
+
+using testing::FixturePath;
+namespace fs = std::filesystem;
+
+std::string ReadAll(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint64_t Fnv1a(std::string_view bytes) {
+    uint64_t hash = 1469598103934665603ull;
+    for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}
+
+// A field of a block with its NUL filling removed.
+std::string FieldOf(const char *block, size_t at, size_t width) { return std::string(block + at, strnlen(block + at, width)); }
+
+struct TagRead {
+    int16_t result;
+    std::string block;
+};
+
+TagRead ReadTag(const std::string &path) {
+    char buffer[129];
+    std::memset(buffer, 'x', sizeof buffer);
+    const int16_t result = GetId3Tag(path.c_str(), buffer);
+    EXPECT_EQ(buffer[128], '\0');
+    return {result, std::string(buffer, 128)};
+}
+
+class ScratchFile : public ::testing::Test {
+protected:
+    void SetUp() override { dir_ = testing::MakeScratchDir("id3tag"); }
+    void TearDown() override {
+        if (!HasFailure()) fs::remove_all(dir_);
+    }
+    std::string CopyOf(const std::string &fixture) {
+        const std::string path = dir_ + "/" + fixture;
+        fs::copy_file(FixturePath(fixture), path, fs::copy_options::overwrite_existing);
+        return path;
+    }
+    std::string dir_;
+};
+
+TEST(Id3Tag, FixtureTagsReadBack) {
+    for (const auto &f : testing::AudioFixtures()) {
+        const TagRead read = ReadTag(FixturePath(f.name));
+        ASSERT_EQ(read.result, 0) << f.name;
+        const char *b = read.block.data();
+        if (f.tags == testing::FixtureTags::None) {
+            EXPECT_EQ(read.block, std::string(128, '\0')) << f.name;
+            continue;
+        }
+        EXPECT_EQ(read.block.substr(0, 3), "TAG") << f.name;
+        EXPECT_EQ(FieldOf(b, 3, 30), f.tag.title) << f.name;
+        EXPECT_EQ(FieldOf(b, 33, 30), f.tag.artist) << f.name;
+        EXPECT_EQ(FieldOf(b, 63, 30), f.tag.album) << f.name;
+        EXPECT_EQ(FieldOf(b, 93, 4), f.tag.year) << f.name;
+        EXPECT_EQ(FieldOf(b, 97, 30), f.tag.comment) << f.name;
+        EXPECT_EQ(static_cast<unsigned char>(b[127]), f.tag.genre) << f.name;
+    }
+}
+
+TEST(Id3Tag, BadFilesGiveTheirNumber) {
+    for (const auto &bad : testing::BadFixtures()) {
+        EXPECT_EQ(ReadTag(FixturePath(bad.name)).result, bad.tagResult) << bad.name;
+    }
+    TagBlock block = BuildTagBlock({});
+    EXPECT_EQ(SetId3Tag(FixturePath("bad_folder.mp3").c_str(), block.data()), 75);
+    EXPECT_EQ(SetId3Tag(FixturePath("no_such_file.mp3").c_str(), block.data()), 53);
+    EXPECT_EQ(SetId3Tag("", block.data()), 53);
+    EXPECT_EQ(GetId3Tag(nullptr, nullptr), 57);
+}
+
+TEST(Id3Tag, BlockCutsEachFieldToItsWidth) {
+    struct Case {
+        TagFields fields;
+        std::string title, artist, album, year, comment;
+        int genre;
+    };
+    const std::string forty = "A title of exactly forty characters long";
+    const Case cases[] = {
+        {{forty, "artist", "album", "1987", "comment", 0}, forty.substr(0, 30), "artist", "album", "1987", "comment", 0},
+        {{"t", std::string(31, 'a'), std::string(35, 'b'), "19999", std::string(30, 'c'), 148},
+         "t", std::string(30, 'a'), std::string(30, 'b'), "1999", std::string(30, 'c'), 148},
+        {{"", "", "", "", "", 255}, "", "", "", "", "", 255},
+        {{"x", "y", "z", "1", std::string(29, 'd'), 1}, "x", "y", "z", "1", std::string(29, 'd'), 1},
+    };
+    for (const Case &c : cases) {
+        const TagBlock block = BuildTagBlock(c.fields);
+        EXPECT_EQ(std::string(block.data(), 3), "TAG");
+        EXPECT_EQ(FieldOf(block.data(), 3, 30), c.title);
+        EXPECT_EQ(FieldOf(block.data(), 33, 30), c.artist);
+        EXPECT_EQ(FieldOf(block.data(), 63, 30), c.album);
+        EXPECT_EQ(FieldOf(block.data(), 93, 4), c.year);
+        EXPECT_EQ(FieldOf(block.data(), 97, 30), c.comment);
+        EXPECT_EQ(static_cast<unsigned char>(block[127]), c.genre);
+    }
+}
+
+TEST_F(ScratchFile, WriteReplacesTheTagAndKeepsEveryByteBeforeIt) {
+    const std::string path = CopyOf("l3_mpeg1_cbr128_joint_v1.mp3");
+    const std::string before = ReadAll(path);
+    const size_t audio = before.size() - 128;
+    for (int genre : {0, 1, 148, 255}) {
+        const TagBlock block = BuildTagBlock({std::string(40, 'T'), "Artist", "Album", "2025", "Comment", genre});
+        ASSERT_EQ(SetId3Tag(path.c_str(), block.data()), 0);
+        const std::string after = ReadAll(path);
+        ASSERT_EQ(after.size(), before.size());
+        EXPECT_EQ(Fnv1a(std::string_view(after).substr(0, audio)), Fnv1a(std::string_view(before).substr(0, audio)));
+        const TagRead read = ReadTag(path);
+        EXPECT_EQ(read.block, std::string(block.data(), 128));
+        EXPECT_EQ(FieldOf(read.block.data(), 3, 30), std::string(30, 'T'));
+        EXPECT_EQ(static_cast<unsigned char>(read.block[127]), genre);
+    }
+}
+
+TEST_F(ScratchFile, WriteAppendsATagToAFileWithoutOne) {
+    for (const char *fixture : {"l3_mpeg1_cbr192_stereo.mp3", "l3_mpeg1_vbr_xing_v2.mp3"}) {
+        const std::string path = CopyOf(fixture);
+        const std::string before = ReadAll(path);
+        const TagBlock block = BuildTagBlock({"New", "Tag", "", "", "", 12});
+        ASSERT_EQ(SetId3Tag(path.c_str(), block.data()), 0) << fixture;
+        const std::string after = ReadAll(path);
+        ASSERT_EQ(after.size(), before.size() + 128) << fixture;
+        EXPECT_EQ(Fnv1a(std::string_view(after).substr(0, before.size())), Fnv1a(before)) << fixture;
+        EXPECT_EQ(after.substr(before.size()), std::string(block.data(), 128)) << fixture;
+        // A second write replaces the new tag instead of adding another.
+        ASSERT_EQ(SetId3Tag(path.c_str(), block.data()), 0);
+        EXPECT_EQ(fs::file_size(path), before.size() + 128);
+    }
+}
+
+std::vector<std::string> FrameInfoFields(const std::string &path) {
+    char text[201];
+    EXPECT_EQ(GetFrameInfo(path.c_str(), text), 1);
+    std::vector<std::string> fields;
+    std::stringstream stream(text);
+    for (std::string field; std::getline(stream, field, '|');) fields.push_back(field);
+    return fields;
+}
+
+TEST_F(ScratchFile, TaggedFileKeepsItsFrameInformation) {
+    const std::string path = CopyOf("l3_mpeg1_vbr_noxing.mp3");
+    const auto before = FrameInfoFields(path);
+    ASSERT_EQ(SetId3Tag(path.c_str(), BuildTagBlock({"t", "a", "b", "2000", "c", 3}).data()), 0);
+    auto after = FrameInfoFields(path);
+    ASSERT_EQ(after.size(), before.size());
+    constexpr size_t kFileSizeField = 12;
+    EXPECT_EQ(std::stoll(after[kFileSizeField]), std::stoll(before[kFileSizeField]) + 128);
+    after[kFileSizeField] = before[kFileSizeField];
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(ScratchFile, BlockWithoutMarkerIsWrittenWithIt) {
+    const std::string path = CopyOf("l3_mpeg1_cbr192_stereo.mp3");
+    std::string block(128, ' ');
+    block.replace(0, 3, "XYZ");
+    ASSERT_EQ(SetId3Tag(path.c_str(), block.c_str()), 0);
+    EXPECT_EQ(ReadTag(path).block.substr(0, 4), "TAG ");
+}
+
+TEST_F(ScratchFile, ReadOnlyFileIsRefusedAndUnchanged) {
+    for (const char *fixture : {"l3_mpeg1_cbr128_joint_v1.mp3", "l3_mpeg1_cbr192_stereo.mp3"}) {
+        const std::string path = CopyOf(fixture);
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        const uint64_t before = Fnv1a(ReadAll(path));
+        EXPECT_EQ(SetId3Tag(path.c_str(), BuildTagBlock({"x", "y", "z", "1", "c", 1}).data()), 75) << fixture;
+        EXPECT_EQ(Fnv1a(ReadAll(path)), before) << fixture;
+        EXPECT_EQ(ReadTag(path).result, 0) << "a read-only file can still be read";
+    }
+}
+
+TEST_F(ScratchFile, FileLockedByAnotherOwnerGives30074) {
+    const std::string path = CopyOf("l3_mpeg1_cbr128_joint_v1.mp3");
+    const uint64_t before = Fnv1a(ReadAll(path));
+    const TagBlock block = BuildTagBlock({"x", "y", "z", "1", "c", 1});
+    {   // An open-file-description lock conflicts like another process's record lock.
+        const int holder = ::open(path.c_str(), O_RDWR);
+        ASSERT_GE(holder, 0);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
+        EXPECT_EQ(SetId3Tag(path.c_str(), block.data()), 30074);
+        EXPECT_EQ(ReadTag(path).result, 30074);
+        ::close(holder);
+    }
+    {
+        const int holder = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(holder, 0);
+        ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        EXPECT_EQ(SetId3Tag(path.c_str(), block.data()), 30074);
+        ::close(holder);
+    }
+    EXPECT_EQ(Fnv1a(ReadAll(path)), before);
+    EXPECT_EQ(SetId3Tag(path.c_str(), block.data()), 0) << "the locks are gone";
+}
+
+TEST(Id3Tag, Id3v2TextConversion) {
+    EXPECT_EQ(Utf8ToLatin1("plain"), "plain");
+    EXPECT_EQ(Utf8ToLatin1("Caf\xC3\xA9"), "Caf\xE9");
+    EXPECT_EQ(Utf8ToLatin1("\xE2\x82\xAC 5"), "? 5");       // the euro sign is not Latin-1
+    EXPECT_EQ(Utf8ToLatin1("a\xC3"), "a?");                 // cut sequence
+    EXPECT_EQ(Utf8ToLatin1("\xF0\x9F\x8E\xB5!"), "?!");     // beyond the basic plane
+
+    struct Genre {
+        const char *text;
+        int number;
+    };
+    for (const Genre &g : {Genre{"(17)", 17}, Genre{"17", 17}, Genre{"(8)Jazz", 8}, Genre{"Rock", 17},
+                           Genre{"jazz", 8}, Genre{"SynthPop", 147}, Genre{"Blues", 0}, Genre{"", 255},
+                           Genre{"Polka Metal", 255}, Genre{"(999)", 255}, Genre{"80s", 255}, Genre{"(RX)", 255}}) {
+        EXPECT_EQ(GenreNumberFromText(g.text), g.number) << g.text;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::engine
