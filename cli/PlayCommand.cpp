@@ -244,10 +244,13 @@ bool PlaySession::TryPlayStart() {
 // The tag and stream details, read once per track.
 void PlaySession::LoadTrackDetails() {
     auto text = [](auto read) { return ToUtf8(runtime::AbsorbOr(runtime::Text{}, read)); };
+    // The tag comes from the track's own entry: the player's information entry
+    // keeps the last tag it read when the new file has none.
+    PlayListEntry &entry = *tracks_[current_];
     snapshot_.file = ToUtf8(player_->Filename());
-    snapshot_.title = text([&] { return player_->ID3Title(); });
-    snapshot_.artist = text([&] { return player_->ID3Artist(); });
-    snapshot_.album = text([&] { return player_->ID3Album(); });
+    snapshot_.title = text([&] { return runtime::TrimSpaces(entry.ID3Title()); });
+    snapshot_.artist = text([&] { return runtime::TrimSpaces(entry.ID3Artist()); });
+    snapshot_.album = text([&] { return runtime::TrimSpaces(entry.ID3Album()); });
     snapshot_.mpegVersion = ToUtf8(player_->MPEGVersion());
     snapshot_.layer = ToUtf8(player_->Layer());
     snapshot_.channelMode = ToUtf8(player_->ChannelMode());
@@ -409,9 +412,11 @@ void PlaySession::Redraw(bool force) {
         return;
     }
     if (!screenActive_) return;
+    // Drawn over the last frame from the top left, each line cleared to its
+    // end; no line end after the last line, so a full screen never scrolls.
     std::string frame = "\x1b[H";
-    for (const auto &line : RenderScreen(snapshot_, terminal_.Columns(), terminal_.Rows()))
-        frame += line + "\x1b[K\r\n";
+    auto lines = RenderScreen(snapshot_, terminal_.Columns(), terminal_.Rows());
+    for (size_t i = 0; i < lines.size(); ++i) frame += (i ? "\r\n" : "") + lines[i] + "\x1b[K";
     frame += "\x1b[J";
     std::fwrite(frame.data(), 1, frame.size(), stdout);
     std::fflush(stdout);
@@ -462,6 +467,7 @@ int PlaySession::Run() {
     terminal_.Restore();
     if (!Interactive()) std::printf("%s\n", finished_ ? "Finished." : "Stopped.");
     for (const auto &problem : problems_) ReportProblem(problem);
+    if (Terminal::StopSignal() != 0) return 128 + Terminal::StopSignal();  // as if the signal had ended it
     return anyFailed_ ? kExitFailed : kExitOk;
 }
 
@@ -529,6 +535,8 @@ int RunPlayCommand(const std::vector<std::string> &words) {
             ReportProblem("the demo track " + options.inputs[0] + " is missing; give a FILE to play");
             return kExitFailed;
         }
+        std::printf("Demo track: %s\n", options.inputs[0].c_str());
+        std::fflush(stdout);
     }
     PlaySession session(std::move(options));
     return session.Run();

@@ -22,6 +22,7 @@ struct termios g_savedInput;
 volatile sig_atomic_t g_inputRaw = 0;
 volatile sig_atomic_t g_screenEntered = 0;
 volatile sig_atomic_t g_stopRequests = 0;
+volatile sig_atomic_t g_stopSignal = 0;
 
 // Async-signal-safe: only write() and tcsetattr().
 void RestoreTerminalState() {
@@ -37,6 +38,7 @@ void RestoreTerminalState() {
 }
 
 void OnStopSignal(int signalNumber) {
+    g_stopSignal = signalNumber;
     g_stopRequests = g_stopRequests + 1;
     if (g_stopRequests < 2) return;
     // The program did not stop after the first request: end it now.
@@ -172,5 +174,6 @@ int Terminal::Rows() const {
 }
 
 bool Terminal::StopRequested() { return g_stopRequests > 0; }
+int Terminal::StopSignal() { return g_stopSignal; }
 
 }  // namespace corvane::cli

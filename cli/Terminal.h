@@ -56,6 +56,8 @@ public:
     // Set once SIGINT, SIGTERM or SIGHUP arrived; a second signal restores
     // the terminal and ends the program at once.
     static bool StopRequested();
+    // The signal that asked for the stop, 0 when none came.
+    static int StopSignal();
 
 private:
     bool inputIsTerminal_;

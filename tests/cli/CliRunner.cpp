@@ -73,7 +73,7 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) posix_spawn_file_actions_addclose(&actions, fd);
     pid_t child = 0;
-    int spawned = posix_spawn(&child, argvPointers[0], &actions, nullptr, argvPointers.data(), envPointers.data());
+    int spawned = posix_spawnp(&child, argvPointers[0], &actions, nullptr, argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
