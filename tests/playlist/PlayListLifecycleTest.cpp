@@ -1,0 +1,140 @@
+// The play-list control as its container drives it: persistence of its file
+// name, painting, sizing and termination.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <stdexcept>
+
+#include "decoder/RecordingDecoderLibrary.h"
+#include "playlist/CVMP3PlayList.h"
+#include "runtime/BitmapResource.h"
+#include "runtime/ControlSite.h"
+#include "runtime/MessageLoop.h"
+#include "runtime/PropertyBag.h"
+
+namespace {
+
+using corvane::playlist::CVMP3PlayList;
+using corvane::runtime::Text;
+using corvane::runtime::Variant;
+using namespace corvane;
+
+class RefusingBag : public runtime::PropertyBag {
+public:
+    Variant ReadProperty(const Text &, const Variant &) override { throw std::runtime_error("refused"); }
+    void WriteProperty(const Text &, const Variant &, const Variant &) override { throw std::runtime_error("refused"); }
+};
+
+class DenseSite : public runtime::RecordingControlSite {
+public:
+    using RecordingControlSite::RecordingControlSite;
+    int32_t TwipsPerPixelX() const override { return 12; }
+    int32_t TwipsPerPixelY() const override { return 9; }
+};
+
+class PlayListLifecycleTest : public ::testing::Test {
+protected:
+    runtime::MessageLoop loop;
+    runtime::RecordingControlSite site{loop};
+    std::shared_ptr<decoder::RecordingDecoderLibrary> library = std::make_shared<decoder::RecordingDecoderLibrary>();
+};
+
+TEST_F(PlayListLifecycleTest, TheFileNameIsTheOnlyPersistedProperty) {
+    runtime::MemoryPropertyBag fresh;
+    CVMP3PlayList(site, library).WriteProperties(fresh);
+    EXPECT_EQ(fresh.Size(), 0u);
+
+    runtime::MemoryPropertyBag saved;
+    {
+        CVMP3PlayList control(site, library);
+        Text name = u"C:\\Lists\\party.m3u";
+        control.SetFilename(name);
+        control.WriteProperties(saved);
+    }
+    ASSERT_TRUE(saved.Contains(u"FileName"));
+    site.changedProperties.clear();
+
+    auto bag = runtime::MemoryPropertyBag::FromText(saved.ToText());
+    CVMP3PlayList reloaded(site, library);
+    reloaded.ReadProperties(bag);
+    EXPECT_EQ(reloaded.Filename(), u"C:\\Lists\\party.m3u");
+    EXPECT_EQ(reloaded.Count(), 0);
+    EXPECT_TRUE(site.changedProperties.empty());
+
+    CVMP3PlayList blank(site, library);
+    blank.ReadProperties(fresh);
+    EXPECT_EQ(blank.Filename(), u"");
+}
+
+TEST_F(PlayListLifecycleTest, NotificationsNeverReportFailures) {
+    CVMP3PlayList control(site, library);
+    RefusingBag bag;
+    EXPECT_NO_THROW(control.ReadProperties(bag));
+    EXPECT_NO_THROW(control.WriteProperties(bag));
+    EXPECT_EQ(control.Filename(), u"");
+}
+
+TEST_F(PlayListLifecycleTest, ResizeAlwaysGivesThirtyTwoPixelsSquare) {
+    CVMP3PlayList control(site, library);
+    control.Resize(9000, 15);
+    EXPECT_EQ(site.ExtentWidth(), 32 * 15);
+    EXPECT_EQ(site.ExtentHeight(), 32 * 15);
+
+    DenseSite dense(loop);
+    CVMP3PlayList other(dense, library);
+    other.Resize(1, 1);
+    EXPECT_EQ(dense.ExtentWidth(), 32 * 12);
+    EXPECT_EQ(dense.ExtentHeight(), 32 * 9);
+}
+
+TEST_F(PlayListLifecycleTest, PaintDrawsTheControlBitmapAtTheCorner) {
+    CVMP3PlayList control(site, library);
+    control.Paint();
+    ASSERT_EQ(site.drawn.size(), 1u);
+    const runtime::Bitmap &bitmap = *site.drawn[0].bitmap;
+    EXPECT_EQ(&bitmap, runtime::FindBitmapResource(u"PLAYLIST_CONTROL"));
+    EXPECT_EQ(site.drawn[0].x, 0);
+    EXPECT_EQ(site.drawn[0].y, 0);
+    ASSERT_EQ(bitmap.width, 32);
+    ASSERT_EQ(bitmap.height, 32);
+    ASSERT_EQ(bitmap.pixels.size(), 32u * 32u);
+
+    // Raised: light top-left edge, dark bottom-right edge, grey face; blue
+    // letters in the upper half and a white page below them.
+    EXPECT_EQ(bitmap.ColorAt(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(bitmap.ColorAt(31, 31), 0x000000u);
+    EXPECT_EQ(bitmap.ColorAt(2, 2), 0xC0C0C0u);
+    std::set<uint32_t> upper, lower;
+    for (int y = 2; y < 11; ++y)
+        for (int x = 2; x < 29; ++x) upper.insert(bitmap.ColorAt(x, y));
+    for (int y = 12; y < 29; ++y)
+        for (int x = 2; x < 29; ++x) lower.insert(bitmap.ColorAt(x, y));
+    EXPECT_TRUE(upper.count(0x0000FF));
+    EXPECT_FALSE(upper.count(0xFFFFFF));
+    EXPECT_TRUE(lower.count(0xFFFFFF));
+
+    const runtime::Bitmap *toolbox = runtime::FindBitmapResource(u"30000");
+    ASSERT_NE(toolbox, nullptr);
+    EXPECT_EQ(toolbox->width, 16);
+    EXPECT_EQ(toolbox->height, 15);
+    EXPECT_EQ(toolbox->pixels.size(), 16u * 15u);
+}
+
+TEST_F(PlayListLifecycleTest, EntriesTheHostHoldsOutliveTheControl) {
+    library->AddFile("kept.mp3", "1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|4000000|9000|77");
+    std::shared_ptr<playlist::PlayListEntry> kept;
+    {
+        CVMP3PlayList control(site, library);
+        Text name = u"kept.mp3";
+        ASSERT_TRUE(control.AddEntry(name));
+        kept = control.PlayListEntries(int32_t{1});
+        control.Terminate();
+        EXPECT_EQ(control.Count(), 0);
+    }
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->Filename(), u"kept.mp3");
+    EXPECT_EQ(kept->TrackLength(), 77);
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+// Sorting and shuffling the play list.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "decoder/RecordingDecoderLibrary.h"
+#include "playlist/CVMP3PlayList.h"
+#include "playlist/PlayListSorting.h"
+#include "runtime/ControlSite.h"
+#include "runtime/MessageLoop.h"
+
+namespace {
+
+using corvane::playlist::CVMP3PlayList;
+using corvane::playlist::PlayListSortingEntry;
+using corvane::runtime::Text;
+using corvane::runtime::Variant;
+using namespace corvane;
+
+std::string FrameInfo(int seconds) {
+    return "1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|4000000|9000|" + std::to_string(seconds);
+}
+
+std::string TagBlock(const std::string &title, const std::string &artist) {
+    std::string block = "TAG";
+    for (auto [text, width] : {std::pair{title, 30}, {artist, 30}, {std::string(), 30}, {std::string(), 4}, {std::string(), 30}}) {
+        text.resize(static_cast<size_t>(width), '\0');
+        block += text;
+    }
+    return block + '\0';
+}
+
+// Passes of neighbour exchanges until a pass exchanges nothing: the order
+// that the play list's sort must give.
+void ExchangeSort(std::vector<PlayListSortingEntry> &list, CorvanePlayListSortType type, int32_t order) {
+    for (bool exchanged = true; exchanged;) {
+        exchanged = false;
+        for (size_t i = 0; i + 1 < list.size(); ++i) {
+            const int c = playlist::CompareSortingEntries(list[i], list[i + 1], type);
+            if ((order == corMP3SortDescending && c < 0) || (order == corMP3SortAscending && c > 0)) {
+                std::swap(list[i], list[i + 1]);
+                exchanged = true;
+            }
+        }
+    }
+}
+
+class PlayListSortingTest : public ::testing::Test {
+protected:
+    struct File {
+        std::string name;
+        int seconds;
+        std::string title, artist;
+    };
+
+    void AddFiles(const std::vector<File> &files) {
+        for (const File &file : files) {
+            library->AddFile(file.name, FrameInfo(file.seconds), TagBlock(file.title, file.artist));
+            Text name = runtime::FromUtf8(file.name);
+            ASSERT_TRUE(list.AddEntry(name));
+        }
+    }
+    std::vector<std::string> SortedNames(CorvanePlayListSortType type, int32_t order) {
+        auto sortOrder = static_cast<CorvanePlayListSortOrder>(order);
+        list.Sort(type, sortOrder);
+        std::vector<std::string> names;
+        for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
+        return names;
+    }
+
+    runtime::MessageLoop loop;
+    runtime::RecordingControlSite site{loop};
+    std::shared_ptr<decoder::RecordingDecoderLibrary> library = std::make_shared<decoder::RecordingDecoderLibrary>();
+    CVMP3PlayList list{site, library};
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(PlayListSortingTest, ShortListsStayAsTheyAre) {
+    for (int type : {0, 1, 2, 3, 9})
+        for (int order : {-1, 0, 1, 2}) {
+            EXPECT_TRUE(SortedNames(CorvanePlayListSortType{type}, order).empty());
+        }
+    AddFiles({{"only.mp3", 5, "T", "A"}});
+    for (int type : {0, 1, 2, 3, 9})
+        for (int order : {-1, 0, 1, 2}) EXPECT_EQ(SortedNames(CorvanePlayListSortType{type}, order), Names{"only.mp3"});
+}
+
+TEST_F(PlayListSortingTest, ByFileUsesTheTextAfterTheLastBackslashWithoutCase) {
+    AddFiles({{"C:\\b\\Zed.mp3", 1, "", ""}, {"D:\\Alpha.mp3", 1, "", ""}, {"C:\\a\\beta.mp3", 1, "", ""},
+              {"C:\\z/aardvark.mp3", 1, "", ""}});  // "/" belongs to the file part: z/aardvark
+    EXPECT_EQ(SortedNames(corMP3SortByFile, corMP3SortAscending),
+              (Names{"D:\\Alpha.mp3", "C:\\a\\beta.mp3", "C:\\z/aardvark.mp3", "C:\\b\\Zed.mp3"}));
+}
+
+TEST_F(PlayListSortingTest, SortingTextsFallBackToTheFilePart) {
+    AddFiles({{"C:\\m\\plain.mp3", 1, "", ""}, {"titled.mp3", 1, "Moon", ""}, {"artist.mp3", 1, "", "X"},
+              {"both.mp3", 1, "Sun", "Ann"}});
+    const auto records = [&](CorvanePlayListSortType type) {
+        Names texts;
+        for (const auto &record : list.BuildSortingList(type)) texts.push_back(runtime::ToUtf8(record.SortingString()));
+        return texts;
+    };
+    EXPECT_EQ(records(corMP3SortByID3Title), (Names{"plain.mp3", "Moon", "artist.mp3", "Sun"}));
+    EXPECT_EQ(records(corMP3SortByID3Tag),
+              (Names{"plain.mp3", "Unknown Artist - Moon", "X - Untitled", "Ann - Sun"}));
+    EXPECT_EQ(records(corMP3SortByTime), (Names{"1", "1", "1", "1"}));
+    EXPECT_EQ(list.BuildSortingList(corMP3SortByFile)[2].OrigPosition(), 3);
+
+    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortAscending),
+              (Names{"artist.mp3", "titled.mp3", "C:\\m\\plain.mp3", "both.mp3"}));
+    EXPECT_EQ(SortedNames(corMP3SortByID3Tag, corMP3SortAscending),
+              (Names{"both.mp3", "C:\\m\\plain.mp3", "titled.mp3", "artist.mp3"}));
+}
+
+TEST_F(PlayListSortingTest, TimeSortsNumericallyAndEqualKeysKeepTheirOrder) {
+    AddFiles({{"a", 245, "same", ""}, {"b", 95, "SAME", ""}, {"c", 1000, "Same", ""}, {"d", 95, "other", ""}});
+    EXPECT_EQ(SortedNames(corMP3SortByTime, corMP3SortAscending), (Names{"b", "d", "a", "c"}));
+    EXPECT_EQ(SortedNames(corMP3SortByTime, corMP3SortDescending), (Names{"c", "a", "b", "d"}));
+    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortAscending), (Names{"d", "c", "a", "b"}));
+    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortDescending), (Names{"c", "a", "b", "d"}));
+}
+
+TEST_F(PlayListSortingTest, DescendingReversesAscendingWhenAllTextsDiffer) {
+    AddFiles({{"q", 1, "", ""}, {"B", 1, "", ""}, {"x", 1, "", ""}, {"a", 1, "", ""}, {"M", 1, "", ""}});
+    Names ascending = SortedNames(corMP3SortByFile, corMP3SortAscending);
+    Names descending = SortedNames(corMP3SortByFile, corMP3SortDescending);
+    std::reverse(descending.begin(), descending.end());
+    EXPECT_EQ(ascending, descending);
+    EXPECT_EQ(ascending, (Names{"a", "B", "M", "q", "x"}));
+}
+
+TEST_F(PlayListSortingTest, AnOtherOrderChangesNothingButTheKeys) {
+    AddFiles({{"z", 3, "", ""}, {"a", 1, "", ""}});
+    Text key = u"first";
+    Text name = u"z";
+    ASSERT_TRUE(list.AddEntry(name, Variant::Missing(), Variant::Missing(), key));
+    auto keyed = list.PlayListEntries(key);
+    EXPECT_EQ(SortedNames(corMP3SortByFile, 2), (Names{"z", "a", "z"}));
+    EXPECT_EQ(SortedNames(CorvanePlayListSortType{7}, corMP3SortAscending), (Names{"z", "a", "z"}));
+    EXPECT_EQ(list.PlayListEntries(key), nullptr);
+    EXPECT_EQ(keyed->Key(), u"first");
+    std::set<Text> keys;
+    for (int32_t position = 1; position <= list.Count(); ++position) {
+        const Text generated = list.ListKeyAt(position);
+        EXPECT_FALSE(generated.empty());
+        EXPECT_EQ(generated.find_first_not_of(u"0123456789"), Text::npos);
+        keys.insert(generated);
+    }
+    EXPECT_EQ(keys.size(), 3u);
+}
+
+TEST_F(PlayListSortingTest, EachTagIsReadOncePerSort) {
+    AddFiles({{"c", 1, "c", "x"}, {"a", 1, "a", "x"}, {"b", 1, "b", "x"}});
+    library->ClearCalls();
+    SortedNames(corMP3SortByID3Title, corMP3SortAscending);
+    EXPECT_EQ(library->CallsNamed("get_id3_tag").size(), 3u);
+    library->ClearCalls();
+    SortedNames(corMP3SortByTime, corMP3SortAscending);
+    EXPECT_TRUE(library->CallsNamed("get_id3_tag").empty());
+}
+
+TEST_F(PlayListSortingTest, RandomOrderShufflesEveryPermutationAlike) {
+    AddFiles({{"a", 1, "", ""}, {"b", 2, "", ""}, {"c", 3, "", ""}});
+    std::map<Names, int> seen;
+    constexpr int kRounds = 6000;
+    for (int round = 0; round < kRounds; ++round) {
+        list.ShuffleEntries();
+        Names names;
+        for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
+        ++seen[names];
+    }
+    ASSERT_EQ(seen.size(), 6u);
+    for (const auto &[order, count] : seen) EXPECT_NEAR(count, kRounds / 6, 200) << order[0] << order[1] << order[2];
+
+    Names shuffled = SortedNames(CorvanePlayListSortType{42}, corMP3SortRandom);
+    std::sort(shuffled.begin(), shuffled.end());
+    EXPECT_EQ(shuffled, (Names{"a", "b", "c"}));
+    EXPECT_EQ(list.TotalPlayListTime(), 6);
+}
+
+TEST(PlayListSortOrder, MatchesTheExchangeSortOnRandomLists) {
+    std::mt19937 random(20240611);
+    const std::vector<std::u16string> words = {u"alpha", u"Alpha", u"ALPHA", u"beta", u"Beta", u"gamma",
+                                               u"Zulu",  u"zulu",  u"a",     u"",     u"b c",  u"b-c"};
+    for (int trial = 0; trial < 40; ++trial) {
+        const auto type = trial % 2 ? corMP3SortByTime : corMP3SortByID3Title;
+        const size_t size = 1 + random() % 90;
+        std::vector<PlayListSortingEntry> records(size);
+        for (size_t i = 0; i < size; ++i) {
+            records[i].SetOrigPosition(static_cast<int32_t>(i + 1));
+            // Few distinct values, so that many keys are equal.
+            records[i].SetSortingString(type == corMP3SortByTime ? runtime::ToText(int64_t(random() % 12) * 85)
+                                                                 : words[random() % words.size()]);
+        }
+        for (int32_t order : {corMP3SortAscending, corMP3SortDescending}) {
+            auto expected = records, actual = records;
+            ExchangeSort(expected, type, order);
+            playlist::OrderSortingList(actual, type, order);
+            std::vector<int32_t> want, got;
+            for (size_t i = 0; i < size; ++i) {
+                want.push_back(expected[i].OrigPosition());
+                got.push_back(actual[i].OrigPosition());
+            }
+            EXPECT_EQ(got, want) << "trial " << trial << " order " << order;
+        }
+    }
+}
+
+}  // namespace
