@@ -275,16 +275,5 @@ TEST_F(PlayerLifecycleTest, AnEqualizerHeldByTheHostIsEmptyAfterTermination) {
     EXPECT_THAT(fake->calls, IsEmpty());
 }
 
-TEST_F(PlayerLifecycleTest, ATerminatedPlayerStaysQuiet) {
-    StartPlaying();
-    player->Terminate();
-    fake->ClearCalls();
-    EXPECT_NO_THROW(player->PlayStop());
-    EXPECT_EQ(player->ID3Title(), u"");
-    EXPECT_EQ(player->TrackLength(), 0);
-    CorvaneMP3Seek fromEnd = corMP3SeekFromEnd;
-    EXPECT_EQ(player->TrackPosition(fromEnd), 0);
-}
-
 }  // namespace
 }  // namespace corvane::player::testing

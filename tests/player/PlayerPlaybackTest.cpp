@@ -115,16 +115,6 @@ TEST_F(PlayerTest, TheNotificationWindowHandleGoesToTheLibrary) {
     EXPECT_TRUE(loop.RunUntil([&] { return site.CountEvents(u"VisualizationUpdate") == 1; }, 30s));
 }
 
-TEST_F(PlayerTest, PauseTwiceStaysPausedAndOnlyAStartResumes) {
-    StartPaused();
-    player->PlayPause();
-    EXPECT_TRUE(player->IsPaused());
-    EXPECT_EQ(fake->CallsNamed("pause_playing").size(), 1u);
-    player->PlayStart();
-    EXPECT_FALSE(player->IsPaused());
-    EXPECT_TRUE(player->IsPlaying());
-}
-
 TEST_F(PlayerTest, FadeOutTimeIsClampedAndWrittenBack) {
     struct Case {
         float given;
@@ -223,13 +213,6 @@ TEST_F(PlayerTest, TrackPositionReadsFromEachOrigin) {
         CorvaneMP3Seek from = static_cast<CorvaneMP3Seek>(c.from);
         EXPECT_DOUBLE_EQ(player->TrackPosition(from), c.expected) << c.from;
     }
-}
-
-TEST_F(PlayerTest, TimeLeftWithoutAFileCountsFromZeroLength) {
-    fake->status.position = 4;
-    Poll(3);
-    CorvaneMP3Seek fromEnd = corMP3SeekFromEnd;
-    EXPECT_DOUBLE_EQ(player->TrackPosition(fromEnd), -4);
 }
 
 TEST_F(PlayerTest, FinishedPlayingHandlerCanStartTheNextTrack) {

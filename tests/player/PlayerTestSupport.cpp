@@ -98,12 +98,6 @@ void PlayerTest::StartPlaying() {
     ASSERT_TRUE(player->IsPlaying());
 }
 
-void PlayerTest::StartPaused() {
-    StartPlaying();
-    player->PlayPause();
-    ASSERT_TRUE(player->IsPaused());
-}
-
 void PlayerTest::Poll(int16_t status) {
     fake->status.status = status;
     site.Repaint();

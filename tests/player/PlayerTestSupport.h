@@ -64,7 +64,6 @@ protected:
 
     void SetFile(const std::string &path);
     void StartPlaying();
-    void StartPaused();
     // Runs one status poll that reads `status`.
     void Poll(int16_t status);
     // Library calls other than the file calls of the information entry.

@@ -132,11 +132,6 @@ TEST_F(PlayerVisualizationTest, WholeArraysAreTheAccessorsStorage) {
     EXPECT_EQ(player->WaveFormData(), wave);
 }
 
-TEST_F(PlayerVisualizationTest, WaveFormBoundsAreTheSixteenBitLimits) {
-    EXPECT_EQ(player->GfxWaveFormLBound(), -32768);
-    EXPECT_EQ(player->GfxWaveFormUBound(), 32767);
-}
-
 TEST_F(PlayerVisualizationTest, OnlyStatusOneRaisesVisualizationUpdate) {
     for (int16_t status : {int16_t{2}, int16_t{3}, int16_t{-1}, int16_t{4}}) Poll(status);
     EXPECT_EQ(site.CountEvents(u"VisualizationUpdate"), 0);
