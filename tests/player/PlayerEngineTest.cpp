@@ -11,12 +11,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/Fixtures.h"
 #include "support/Paths.h"
+#include "support/WavFile.h"
 #include "decoder/DynamicDecoderLibrary.h"
 #include "player/CVMP3Player.h"
 #include "runtime/ControlSite.h"
@@ -31,14 +32,11 @@ using runtime::Text;
 
 constexpr auto kPatience = 30s;
 
-// Seconds of 16-bit stereo audio in a WAV file written by the engine.
+// Seconds of audio in a WAV file written by the engine; -1 when unreadable.
 double WavSeconds(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<unsigned char> header(44);
-    if (!file.read(reinterpret_cast<char *>(header.data()), 44)) return -1;
-    uint32_t rate = header[24] | header[25] << 8 | header[26] << 16 | static_cast<uint32_t>(header[27]) << 24;
-    uint32_t data = header[40] | header[41] << 8 | header[42] << 16 | static_cast<uint32_t>(header[43]) << 24;
-    return rate ? static_cast<double>(data) / (4.0 * rate) : -1;
+    corvane::testing::WavAudio audio;
+    if (!corvane::testing::ReadWav(path, audio) || audio.sampleRate <= 0) return -1;
+    return static_cast<double>(audio.Frames()) / audio.sampleRate;
 }
 
 class PlayerEngineTest : public ::testing::Test {
@@ -100,11 +98,13 @@ protected:
 };
 
 TEST_F(PlayerEngineTest, PlaysAFixtureToItsEndWithAnalysisAndOneFinish) {
+    const corvane::testing::AudioFixture &fixture = corvane::testing::AudioFixtureNamed("l3_mpeg2_cbr64_joint_v1.mp3");
     UseOutput("wav:");
-    Open("l3_mpeg2_cbr64_joint_v1.mp3");
-    EXPECT_EQ(player->TrackLength(), 3);
-    EXPECT_EQ(player->ChannelMode(), u"Joint Stereo");
-    EXPECT_EQ(player->ID3Title(), u"Fixture-Title");
+    Open(fixture.name);
+    EXPECT_EQ(player->TrackLength(), static_cast<int16_t>(fixture.sourceSeconds));
+    EXPECT_EQ(player->ChannelMode(), runtime::FromUtf8(fixture.channelMode));
+    EXPECT_EQ(player->SampleRate(), fixture.sampleRate);
+    EXPECT_EQ(player->ID3Title(), runtime::FromUtf8(fixture.tag.title));
 
     player->PlayStart();
     ASSERT_TRUE(player->IsPlaying());
@@ -116,7 +116,7 @@ TEST_F(PlayerEngineTest, PlaysAFixtureToItsEndWithAnalysisAndOneFinish) {
     EXPECT_GT(Updates(), 0);
     EXPECT_GT(loudestVu, 0);  // a tone was heard
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-    EXPECT_NEAR(WavSeconds(wavPath), 3.0, 0.1);
+    EXPECT_NEAR(WavSeconds(wavPath), fixture.sourceSeconds, 0.1);
 }
 
 TEST_F(PlayerEngineTest, FadeOutEndsTheTrackEarlyWithOneFinish) {
