@@ -94,7 +94,9 @@ std::optional<FrameInfo> ReadFrameInfo(int fd, int64_t size) {
     info.fileSize = size;
     info.firstAudioOffset = layout->firstAudioOffset;
     if (VbrCountFitsFile(*layout)) {
-        info.frames = *layout->vbr->frames;
+        // A VBRI count leaves out the VBRI frame, which the decoder plays.
+        const bool vbri = layout->vbr->kind == VbrInfo::Kind::Vbri;
+        info.frames = *layout->vbr->frames + (vbri ? 1 : 0);
         info.audioBytes = layout->audioEnd - layout->firstAudioOffset;
         info.lengthSource = SourceOf(layout->vbr->kind);
         info.variableBitrate = layout->vbr->kind != VbrInfo::Kind::Info;

@@ -128,10 +128,13 @@ std::optional<StreamLayout> LocateStream(BlockReader &reader) {
     }
     if (layout.vbr) {
         layout.infoFrameOffset = *found;
-        layout.firstAudioOffset = *found + layout.first.frameBytes;
-        // The fields of the stream come from its first audio frame; the
-        // information frame's own bitrate is arbitrary.
-        if (const auto audio = HeaderAt(reader, layout.firstAudioOffset); audio && audio->SameStreamAs(layout.first)) {
+        const int64_t next = *found + layout.first.frameBytes;
+        // libmpg123 knows Xing/Info frames and skips them, but decodes a VBRI
+        // frame like any other.
+        if (layout.vbr->kind != VbrInfo::Kind::Vbri) layout.firstAudioOffset = next;
+        // The fields of the stream come from the frame after the information
+        // frame, whose own bitrate is arbitrary.
+        if (const auto audio = HeaderAt(reader, next); audio && audio->SameStreamAs(layout.first)) {
             layout.first = *audio;
         }
     }

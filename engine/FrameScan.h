@@ -33,7 +33,7 @@ enum class LengthSource { Xing, Info, Vbri, Scan };
 struct StreamLayout {
     FrameHeader first;                 // the first audio frame
     int64_t infoFrameOffset = -1;      // the Xing/Info/VBRI frame, -1 if none
-    int64_t firstAudioOffset = 0;      // the first frame that carries audio
+    int64_t firstAudioOffset = 0;      // the first frame the decoder plays
     int64_t audioEnd = 0;              // where the audio data ends (before an ID3v1 tag)
     std::optional<VbrInfo> vbr;
 };

@@ -181,5 +181,52 @@ TEST(FrameInfo, AudioWithDamageInsideIsResynchronised) {
     std::filesystem::remove_all(dir);
 }
 
+void PutBigEndian(std::string &bytes, size_t at, uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * (width - 1 - i)));
+}
+
+// A VBRI frame (128 kbit/s, 417 bytes) in front of a VBR stream that has no
+// information frame of its own, announcing the stream's 155 frames.
+std::string WithVbriFrame(const std::string &stream, uint32_t announcedBytes) {
+    std::string frame(417, '\0');
+    frame[0] = stream[0];
+    frame[1] = stream[1];
+    frame[2] = static_cast<char>((9 << 4) | (stream[2] & 0x0D));  // bitrate index 9, no padding
+    frame[3] = stream[3];
+    frame.replace(36, 4, "VBRI");
+    PutBigEndian(frame, 40, 1, 2);  // version
+    PutBigEndian(frame, 46, announcedBytes, 4);
+    PutBigEndian(frame, 50, 155, 4);
+    return frame + stream;
+}
+
+TEST(FrameInfo, VbriFrameGivesTheLengthWhenItMatchesTheFile) {
+    const std::string dir = testing::MakeScratchDir("frameinfo");
+    std::ifstream in(FixturePath("l3_mpeg1_vbr_noxing.mp3"), std::ios::binary);
+    const std::string stream((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto whole = static_cast<uint32_t>(stream.size() + 417);
+    struct Case {
+        uint32_t announcedBytes;
+        const char *source;
+    };
+    for (const Case &c : {Case{whole, "VBRI"}, Case{whole + 1000, "scan"}}) {
+        const std::string path = dir + "/vbri.mp3";
+        const std::string bytes = WithVbriFrame(stream, c.announcedBytes);
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const FrameInfoText info = ReadInfo(path);
+        ASSERT_EQ(info.fields.size(), static_cast<size_t>(kFieldCount)) << info.text;
+        EXPECT_EQ(info.fields[kSource], c.source);
+        EXPECT_EQ(info.fields[kBitrateMode], "VBR");
+        std::vector<float> samples;
+        StreamFormat format;
+        ASSERT_EQ(DecodeFile(path, samples, format), 0);
+        // The decoder plays the VBRI frame too.
+        EXPECT_EQ(info.Number(kFrames), 156);
+        EXPECT_EQ(info.Number(kTotalSamples), static_cast<int64_t>(samples.size() / kOutputChannels));
+        EXPECT_EQ(info.Number(kTotalSamples), 156 * 1152);
+    }
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace corvane::engine
