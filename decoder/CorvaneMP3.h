@@ -90,7 +90,20 @@ enum {
     CORVANE_STATUS_STOPPED = 3
 };
 
-/* Describes the scale of the analysis values (get_vis_info). */
+/* Describes the scale of the analysis values (get_vis_info). All values are
+ * taken from the audio being heard, after equalizer, gain and fades:
+ *   VU       the peak of the last analysis interval times vu_max (32767 is
+ *            a full-scale peak); channel 0 is the louder of left and right.
+ *   wave     the latest 256 samples heard, oldest first, times 32767;
+ *            channel 0 is the mean of left and right.
+ *   spectrum the amplitude per bin of a 256-point FFT of those 256 samples
+ *            under a Hann window: bin k is centred on k * spectrum_bin_hz
+ *            (sample_rate / 256), bins 0 to 127; a full-scale sine centred
+ *            on a bin reads spectrum_full_scale (1.0) there.
+ * get_status reports 1 on every call while a track plays, whether or not an
+ * interval completed since the last call; the notification handle is the
+ * sign of new data. The values hold while paused and are zero once stopped
+ * or ended. Fields that do not fit in struct_size are left unwritten. */
 typedef struct CorvaneVisInfo {
     int32_t struct_size;      /* set by the caller to sizeof(CorvaneVisInfo) */
     int32_t wave_samples;     /* CORVANE_WAVE_SAMPLES */

@@ -1,0 +1,28 @@
+#pragma once
+// The settings-driven part of the output path on the audio thread: the
+// equalizer, then the overall gain of each channel, both ramped.
+#include <cstddef>
+
+#include "engine/DspEqualizer.h"
+#include "engine/DspGainRamp.h"
+#include "engine/DspSettings.h"
+
+namespace corvane::engine {
+
+class DspChain {
+public:
+    // Changes take rampMilliseconds to complete.
+    DspChain(int sampleRate, int rampMilliseconds = 20);
+
+    void Snap(const DspTarget &target);
+    void RampTo(const DspTarget &target);
+    void Process(float *stereo, size_t frames);
+
+private:
+    int rampFrames_;
+    DspEqualizer equalizer_;
+    DspGainRamp left_;
+    DspGainRamp right_;
+};
+
+}  // namespace corvane::engine

@@ -1,0 +1,178 @@
+// The equalizer's sections and the ramps of every change on the output path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "engine/DspChain.h"
+#include "engine/DspSettings.h"
+
+namespace corvane::engine {
+namespace {
+
+constexpr int kRate = 44100;
+
+// The magnitude response of a section at hz, in dB.
+double ResponseDb(const Biquad &c, double hz, int rate = kRate) {
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
+    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> h = (double(c.b0) + double(c.b1) * z1 + double(c.b2) * z2) /
+                                   (1.0 + double(c.a1) * z1 + double(c.a2) * z2);
+    return 20.0 * std::log10(std::abs(h));
+}
+
+std::vector<float> Sine(double hz, double amplitude, size_t frames) {
+    std::vector<float> stereo(2 * frames);
+    for (size_t n = 0; n < frames; ++n) {
+        stereo[2 * n] = stereo[2 * n + 1] = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * n / kRate));
+    }
+    return stereo;
+}
+
+// The largest second difference of the left channel: small for any smooth
+// signal, large at a click.
+double LargestBend(const std::vector<float> &stereo, size_t from, size_t to) {
+    double largest = 0.0;
+    for (size_t n = std::max<size_t>(from, 2); n < to; ++n) {
+        largest = std::max(largest, std::abs(double(stereo[2 * n]) - 2.0 * stereo[2 * (n - 1)] + stereo[2 * (n - 2)]));
+    }
+    return largest;
+}
+
+DspSettings OneBand(float hz, float gainDb) {
+    DspSettings settings;
+    settings.bandHz[0] = hz;
+    settings.bandCount = 1;
+    settings.bandGainDb[0] = gainDb;
+    settings.equalizerOn = true;
+    return settings;
+}
+
+TEST(DspEqualizerTest, PeakingSectionHasItsGainAtItsFrequencyAndNoneFarAway) {
+    struct Case {
+        double hz, gainDb, octaves;
+        int rate;
+    };
+    for (const Case c : {Case{1000, 12, 1, 44100}, Case{1000, -12, 1, 44100}, Case{60, 6, 1, 48000},
+                         Case{14000, 9, 0.5, 44100}, Case{250, -20, 2, 22050}, Case{3000, 24, 1.0 / 3, 32000}}) {
+        const Biquad section = DesignPeaking(c.hz, c.gainDb, c.octaves, c.rate);
+        EXPECT_NEAR(ResponseDb(section, c.hz, c.rate), c.gainDb, 0.01) << c.hz;
+        const double far = c.hz * std::pow(2.0, -4.0 * std::max(1.0, c.octaves));
+        EXPECT_NEAR(ResponseDb(section, far, c.rate), 0.0, 0.3) << c.hz;
+    }
+}
+
+TEST(DspEqualizerTest, BandsThatCannotActAreFlat) {
+    EXPECT_TRUE(DesignPeaking(1000, 0.0, 1, kRate).IsIdentity());
+    EXPECT_TRUE(DesignPeaking(21000, 12.0, 1, kRate).IsIdentity());  // too near the Nyquist frequency
+    EXPECT_TRUE(DesignPeaking(12000, 12.0, 1, 22050).IsIdentity());  // above it
+    DspSettings off = OneBand(1000, 12);
+    off.equalizerOn = false;
+    EXPECT_TRUE(DesignDsp(off, kRate).bands[0].IsIdentity());
+    EXPECT_FALSE(DesignDsp(OneBand(1000, 12), kRate).bands[0].IsIdentity());
+}
+
+TEST(DspEqualizerTest, BandwidthFollowsTheSpacingOfTheNeighbours) {
+    std::array<float, kMaxBands> octaveBands{};
+    const std::vector<float> given{1000, 125, 250, 500, 2000};  // not in order
+    std::copy(given.begin(), given.end(), octaveBands.begin());
+    const auto widths = BandwidthsInOctaves(octaveBands, 5);
+    for (int band = 0; band < 5; ++band) EXPECT_NEAR(widths[band], 1.0, 1e-9) << band;
+
+    std::array<float, kMaxBands> uneven{100, 200, 800};
+    const auto unevenWidths = BandwidthsInOctaves(uneven, 3);
+    EXPECT_NEAR(unevenWidths[0], 1.0, 1e-9);
+    EXPECT_NEAR(unevenWidths[1], 1.5, 1e-9);  // one octave below, two above
+    EXPECT_NEAR(unevenWidths[2], 2.0, 1e-9);
+
+    std::array<float, kMaxBands> alone{440};
+    EXPECT_NEAR(BandwidthsInOctaves(alone, 1)[0], 1.0, 1e-9);
+}
+
+TEST(DspEqualizerTest, GainsAreClampedToTheirRanges) {
+    DspSettings settings = OneBand(1000, 80);
+    settings.leftGainDb = 35;
+    settings.rightGainDb = -35;
+    const DspTarget target = DesignDsp(settings, kRate);
+    EXPECT_NEAR(ResponseDb(target.bands[0], 1000), kMaxBandGainDb, 0.01);
+    EXPECT_NEAR(20 * std::log10(target.leftGain), 20.0, 1e-4);
+    EXPECT_NEAR(20 * std::log10(target.rightGain), -20.0, 1e-4);
+}
+
+TEST(DspEqualizerTest, FlatChainLeavesSamplesUntouched) {
+    DspChain chain(kRate);
+    chain.Snap(DesignDsp(DspSettings{}, kRate));
+    const std::vector<float> input = Sine(440, 0.7, 2048);
+    std::vector<float> output = input;
+    chain.Process(output.data(), 2048);
+    EXPECT_EQ(output, input);
+}
+
+// Switching a band from -12 dB to +12 dB in one step bends the wave form
+// sharply; the chain's ramp keeps it as smooth as the louder sine itself.
+TEST(DspEqualizerTest, ChangesAreRampedWithoutAClick) {
+    constexpr size_t kFrames = 8192;
+    constexpr size_t kChange = 2000;
+    const double hz = 200.0, amplitude = 0.2;
+    const double smoothLimit = 1.2 * 4.0 * amplitude * std::pow(2.0 * std::numbers::pi * hz / kRate, 2.0);
+    const DspTarget cut = DesignDsp(OneBand(200, -12), kRate);
+    const DspTarget boosted = DesignDsp(OneBand(200, 12), kRate);
+
+    auto render = [&](bool ramped) {
+        DspChain chain(kRate);
+        chain.Snap(cut);
+        std::vector<float> signal = Sine(hz, amplitude, kFrames);
+        chain.Process(signal.data(), kChange);
+        if (ramped) {
+            chain.RampTo(boosted);
+        } else {
+            chain.Snap(boosted);
+        }
+        chain.Process(signal.data() + 2 * kChange, kFrames - kChange);
+        return signal;
+    };
+    const std::vector<float> ramped = render(true);
+    const std::vector<float> switched = render(false);
+    EXPECT_LT(LargestBend(ramped, kChange - 100, kFrames), smoothLimit);
+    EXPECT_GT(LargestBend(switched, kChange - 100, kFrames), 10.0 * smoothLimit);
+    // And the boost is there once the ramp is over.
+    float peak = 0.0f;
+    for (size_t n = kFrames - 2000; n < kFrames; ++n) peak = std::max(peak, std::abs(ramped[2 * n]));
+    EXPECT_NEAR(20 * std::log10(peak / amplitude), 12.0, 0.2);
+}
+
+TEST(DspEqualizerTest, OverallGainMovesSmoothlyToItsNewValue) {
+    DspChain chain(kRate, 20);
+    chain.Snap(DesignDsp(DspSettings{}, kRate));
+    DspSettings quieter;
+    quieter.leftGainDb = -6.0f;
+    quieter.rightGainDb = 6.0f;
+    chain.RampTo(DesignDsp(quieter, kRate));
+    std::vector<float> ones(2 * 2000, 1.0f);
+    chain.Process(ones.data(), 2000);
+    const size_t rampFrames = kRate * 20 / 1000;
+    for (size_t n = 1; n < rampFrames; ++n) {
+        EXPECT_LT(ones[2 * n], ones[2 * (n - 1)]) << n;
+        EXPECT_GT(ones[2 * n + 1], ones[2 * (n - 1) + 1]) << n;
+    }
+    EXPECT_NEAR(ones[2 * 1999], std::pow(10.0f, -6.0f / 20.0f), 1e-6);
+    EXPECT_NEAR(ones[2 * 1999 + 1], std::pow(10.0f, 6.0f / 20.0f), 1e-6);
+}
+
+// Low bands in float at a high rate are where a biquad goes wrong first.
+TEST(DspEqualizerTest, LowBandStaysStableAndSettlesToSilence) {
+    DspSettings settings = OneBand(20, 24);
+    DspChain chain(96000);
+    chain.Snap(DesignDsp(settings, 96000));
+    std::vector<float> signal(2 * 96000, 0.0f);
+    signal[0] = signal[1] = 1.0f;  // an impulse, then silence
+    chain.Process(signal.data(), 96000);
+    for (float value : signal) ASSERT_TRUE(std::isfinite(value));
+    EXPECT_LT(std::abs(signal[2 * 95999]), 1e-4f);
+}
+
+}  // namespace
+}  // namespace corvane::engine
