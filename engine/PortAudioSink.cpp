@@ -49,7 +49,9 @@ int PortAudioSink::Start(RenderSource &source) {
 
 void PortAudioSink::Stop() {
     if (stream_ != nullptr) {
-        Pa_AbortStream(stream_);
+        // Let the buffers already handed over play out: they hold the ramp
+        // down to silence of a stop.
+        Pa_StopStream(stream_);
         Pa_CloseStream(stream_);
         stream_ = nullptr;
     }

@@ -168,12 +168,6 @@ TEST_F(PlaybackStatusTest, NotificationsArriveOncePerIntervalOfHeardAudio) {
     }
 }
 
-TEST_F(PlaybackStatusTest, NullHandleIsNeverSignalled) {
-    engine::PlayMp3(0, nullptr);
-    ASSERT_EQ(engine::Play(ShortTone().c_str()), 0);
-    EXPECT_TRUE(WaitForFinish());
-}
-
 TEST_F(PlaybackStatusTest, IntervalIsClampedAndWrittenBack) {
     struct Case {
         int16_t asked, kept;
