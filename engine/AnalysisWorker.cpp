@@ -106,11 +106,11 @@ void AnalysisWorker::PublishSnapshot() {
     snapshot_ = scratch_;
 }
 
-// Twice per interval is often enough to deliver every interval on time,
-// and few enough wake-ups to cost next to nothing while playing.
+// Once per interval delivers every interval, and is few enough wake-ups to
+// cost next to nothing while playing (the end rings at once).
 std::chrono::microseconds AnalysisWorker::PollPeriod() const {
     const int milliseconds = intervalMilliseconds_.load(std::memory_order_relaxed);
-    return std::chrono::milliseconds(std::clamp(milliseconds / 2, 5, 50));
+    return std::chrono::milliseconds(std::clamp(milliseconds, 10, 100));
 }
 
 int64_t AnalysisWorker::IntervalFrames() const {

@@ -18,8 +18,8 @@ constexpr size_t kRefillDivisor = 4;
 
 }  // namespace
 
-DecodeWorker::DecodeWorker(StreamDecoder &decoder, PlaybackChannels &channels)
-    : decoder_(decoder), channels_(channels) {}
+DecodeWorker::DecodeWorker(StreamDecoder &decoder, PlaybackChannels &channels, std::chrono::milliseconds pollPeriod)
+    : decoder_(decoder), channels_(channels), pollPeriod_(pollPeriod) {}
 
 DecodeWorker::~DecodeWorker() { Join(); }
 
@@ -47,9 +47,7 @@ void DecodeWorker::Run() {
     while (!Stopping()) {
         FollowSeek();
         if (ended_ || channels_.audio.WritableCount() / 2 < refillFrames) {
-            // Sinks with a thread ring when there is room; a device callback
-            // cannot, so look again well before a full ring can drain.
-            channels_.decoderBell.WaitFor(100ms);
+            channels_.decoderBell.WaitFor(pollPeriod_);
             continue;
         }
         while (!Stopping() && channels_.audio.WritableCount() / 2 >= kChunkFrames / 4 &&

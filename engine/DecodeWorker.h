@@ -2,6 +2,7 @@
 // The decode thread of one playback: keeps the ring filled from the
 // StreamDecoder, answers seeks with a segment mark and marks the end of the
 // stream.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -13,7 +14,9 @@ namespace corvane::engine {
 
 class DecodeWorker {
 public:
-    DecodeWorker(StreamDecoder &decoder, PlaybackChannels &channels);
+    // pollPeriod: how often to look for room when nobody rings (a device
+    // callback cannot ring).
+    DecodeWorker(StreamDecoder &decoder, PlaybackChannels &channels, std::chrono::milliseconds pollPeriod);
     ~DecodeWorker();
     DecodeWorker(const DecodeWorker &) = delete;
     DecodeWorker &operator=(const DecodeWorker &) = delete;
@@ -36,6 +39,7 @@ private:
 
     StreamDecoder &decoder_;
     PlaybackChannels &channels_;
+    const std::chrono::milliseconds pollPeriod_;
     uint32_t epoch_ = 0;
     bool ended_ = false;
     std::thread thread_;

@@ -64,7 +64,10 @@ int PlaybackSession::Open(const Request &request, const Notifier &notifier,
 
     channels_ = std::make_unique<PlaybackChannels>(rate, kAudioRingFrames, kHeardBlocks);
     render_ = std::make_unique<RenderPipeline>(*channels_, DesignDsp(request.dsp, rate), request.fadeInSeconds);
-    decodeWorker_ = std::make_unique<DecodeWorker>(*decoder_, *channels_);
+    // Sinks with a thread of their own ring the decoder when there is room;
+    // behind a device callback it looks well before a full ring can drain.
+    const auto decoderPoll = request.output.kind == OutputChoice::Kind::kDevice ? 100ms : 1000ms;
+    decodeWorker_ = std::make_unique<DecodeWorker>(*decoder_, *channels_, decoderPoll);
     analysisWorker_ = std::make_unique<AnalysisWorker>(*channels_, *sink_, notifier, intervalMilliseconds);
 
     decodeWorker_->Prime(kPrimeFrames);
