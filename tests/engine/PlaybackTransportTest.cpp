@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <thread>
 
 #include "engine/PlaybackEntryPoints.h"
@@ -73,12 +74,13 @@ protected:
     }
     void TearDown() override { engine::StopPlaying(); }
 
-    // Starts the file and pauses once at least `seconds` of it were heard;
-    // returns where it paused.
-    double PlayAndPauseAfter(const std::string &mp3, double seconds) {
-        return MidTrack(mp3, seconds, [] {
+    // Starts the file and pauses once at least `seconds` of it were heard,
+    // and no later than `latest`; returns where it paused.
+    double PlayAndPauseAfter(const std::string &mp3, double seconds,
+                             double latest = std::numeric_limits<double>::infinity()) {
+        return MidTrack(mp3, seconds, [latest] {
             engine::PausePlaying();
-            return ReadStatus().status == 2;
+            return ReadStatus().status == 2 && PositionNow() <= latest;
         });
     }
 
@@ -88,7 +90,7 @@ protected:
     // the attempt is made again.
     template <class Command>
     double MidTrack(const std::string &mp3, double seconds, Command command) {
-        for (int attempt = 0; attempt < 5; ++attempt) {
+        for (int attempt = 0; attempt < 20; ++attempt) {
             EXPECT_EQ(engine::Play(mp3.c_str()), 0);
             EXPECT_TRUE(WaitFor([&] { return PositionNow() >= seconds; }));
             if (command()) return PositionNow();
@@ -210,7 +212,8 @@ TEST_F(PlaybackTransportTest, StopEndsTheOutput) {
 
 // Started from a pause, so that the fade begins at a known frame.
 TEST_F(PlaybackTransportTest, FadeOutDecaysToSilenceOverItsTimeAndEndsTheTrack) {
-    const double paused = PlayAndPauseAfter(LongTone(), 1.0);
+    // The 6 s tone must leave room for the whole fade after the pause.
+    const double paused = PlayAndPauseAfter(LongTone(), 1.0, 5.0);
     engine::FadeOut(0.5f);
     const WavAudio out = FinishAndRead();
     ASSERT_EQ(out.Frames(), FrameAt(paused) + FrameAt(0.5));
