@@ -42,7 +42,11 @@ constexpr double kGainStepDb = 2;
 constexpr double kGainLimitDb = 20;
 constexpr float kFadeOutSeconds = 3;
 constexpr double kVuFullScale = 32767;
-constexpr double kSpectrumDecay = 0.995;  // per update: the scale follows the loudness
+// The spectrum's scale follows the loudness: its top is the loudest band
+// heard lately, sinking by this much per update, but never below the floor,
+// so that near silence does not fill the bars with noise.
+constexpr double kSpectrumDecayDb = 0.3;
+constexpr double kSpectrumFloorDb = -60;
 constexpr char kOutputVariable[] = "CORVANEMP3_OUTPUT";
 
 // The equalizer preset that e switches on and off: ten octave bands with a
@@ -151,7 +155,7 @@ private:
 
     StatusSnapshot snapshot_;
     double gainDb_ = 0;
-    double spectrumReference_ = 0;
+    double spectrumReferenceDb_ = kSpectrumFloorDb;
     Clock::time_point lastDraw_{};
     Clock::time_point lastStatusLine_{};
 };
@@ -260,7 +264,7 @@ void PlaySession::LoadTrackDetails() {
     snapshot_.trackNumber = static_cast<int>(current_ + 1);
     snapshot_.trackCount = static_cast<int>(tracks_.size());
     snapshot_.position = 0;
-    spectrumReference_ = 0;
+    spectrumReferenceDb_ = kSpectrumFloorDb;
 }
 
 void PlaySession::OnEvent(int32_t dispatchId) {
@@ -389,14 +393,15 @@ void PlaySession::ReadAnalysis() {
     snapshot_.vuLeft = LevelFromPeak(player_->VUMeter(left), kVuFullScale);
     snapshot_.vuRight = LevelFromPeak(player_->VUMeter(right), kVuFullScale);
     std::vector<float> bins(player::CVMP3Player::kSpectrumBins);
-    float loudest = 0;
-    for (int16_t k = 0; k < static_cast<int16_t>(bins.size()); ++k) {
+    for (int16_t k = 0; k < static_cast<int16_t>(bins.size()); ++k)
         bins[static_cast<size_t>(k)] = player_->SpectrumAnalysis(both, k);
-        loudest = std::max(loudest, bins[static_cast<size_t>(k)]);
-    }
-    spectrumReference_ = std::max(spectrumReference_ * kSpectrumDecay, static_cast<double>(loudest));
-    int bars = std::clamp((terminal_.Columns() - 1) / 2, 8, 48);
-    snapshot_.spectrum = SpectrumBars(bins, bars, spectrumReference_);
+    // One bar per two columns, the FFT of 256 samples giving bins of rate / 256 Hz.
+    int bars = std::max(8, (terminal_.Columns() - 1) / 2);
+    double binHz = snapshot_.sampleRate > 0 ? snapshot_.sampleRate / (2.0 * bins.size()) : 44100 / 256.0;
+    std::vector<double> bandsDb = SpectrumBandsDb(bins, bars, binHz);
+    double loudest = bandsDb.empty() ? kSpectrumFloorDb : *std::max_element(bandsDb.begin(), bandsDb.end());
+    spectrumReferenceDb_ = std::max({spectrumReferenceDb_ - kSpectrumDecayDb, loudest, kSpectrumFloorDb});
+    snapshot_.spectrum = SpectrumBars(bandsDb, spectrumReferenceDb_);
 }
 
 void PlaySession::Redraw(bool force) {

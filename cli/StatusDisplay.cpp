@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace corvane::cli {
 
@@ -10,7 +11,9 @@ namespace {
 
 constexpr int kMinSpectrumRows = 3;
 constexpr int kMaxSpectrumRows = 10;
-constexpr double kSpectrumRangeDb = 60;
+constexpr double kSpectrumLowHz = 40;
+constexpr double kSpectrumHighHz = 16000;
+constexpr double kSpectrumTiltDbPerOctave = 3;
 
 const char *StateWord(PlaybackState state) {
     switch (state) {
@@ -111,22 +114,40 @@ double LevelFromPeak(double value, double fullScale, double floorDb) {
     return std::clamp(1 + db / floorDb, 0.0, 1.0);
 }
 
-std::vector<double> SpectrumBars(const std::vector<float> &bins, int bars, double reference) {
-    std::vector<double> levels;
-    if (bars <= 0 || bins.size() < 2) return levels;
-    // Bin 0 holds the constant part of the signal and is left out; the bars
-    // split bins 1..n-1 evenly on a logarithmic frequency scale.
+std::vector<double> SpectrumBandsDb(const std::vector<float> &bins, int bars, double binHz) {
+    std::vector<double> bands;
+    if (bars <= 0 || bins.size() < 2 || !(binHz > 0)) return bands;
     double last = static_cast<double>(bins.size() - 1);
-    size_t from = 1;
+    double low = std::min(kSpectrumLowHz, last * binHz / 2);
+    double high = std::clamp(kSpectrumHighHz, low * 2, last * binHz);
+    double octaves = std::log2(high / low);
+    auto magnitudeAt = [&](double position) {  // linear between the two nearest bins
+        position = std::clamp(position, 0.0, last);
+        size_t below = static_cast<size_t>(position);
+        size_t above = std::min(below + 1, bins.size() - 1);
+        double share = position - static_cast<double>(below);
+        return bins[below] * (1 - share) + bins[above] * share;
+    };
     for (int bar = 0; bar < bars; ++bar) {
-        size_t to = static_cast<size_t>(std::lround(std::pow(last, static_cast<double>(bar + 1) / bars)));
-        to = std::clamp(to, from, bins.size() - 1);
-        float peak = *std::max_element(bins.begin() + static_cast<std::ptrdiff_t>(from),
-                                       bins.begin() + static_cast<std::ptrdiff_t>(to) + 1);
-        levels.push_back(LevelFromPeak(peak, reference, kSpectrumRangeDb));
-        from = std::min(to + 1, bins.size() - 1);
+        double from = low * std::exp2(octaves * bar / bars) / binHz;
+        double to = low * std::exp2(octaves * (bar + 1) / bars) / binHz;
+        double peak = magnitudeAt(std::sqrt(from * to));
+        for (size_t k = static_cast<size_t>(std::ceil(from)); k < to && k < bins.size(); ++k)
+            peak = std::max(peak, static_cast<double>(bins[k]));
+        double centreHz = std::sqrt(from * to) * binHz;
+        double db = peak > 0 ? 20 * std::log10(peak) : -std::numeric_limits<double>::infinity();
+        bands.push_back(db + kSpectrumTiltDbPerOctave * std::log2(centreHz / 1000));
     }
-    return levels;
+    return bands;
+}
+
+std::vector<double> SpectrumBars(const std::vector<double> &bandsDb, double referenceDb, double rangeDb) {
+    std::vector<double> heights;
+    for (double db : bandsDb) {
+        double height = rangeDb > 0 ? 1 + (db - referenceDb) / rangeDb : 0;
+        heights.push_back(std::isfinite(height) ? std::clamp(height, 0.0, 1.0) : 0);
+    }
+    return heights;
 }
 
 std::string DisplayName(const StatusSnapshot &s) {

@@ -41,10 +41,17 @@ std::string ProgressBar(double fraction, int width);
 // `floorDb` below full scale (and silence) is 0.
 double LevelFromPeak(double value, double fullScale, double floorDb = 48);
 
-// Groups `bins` linear-frequency magnitudes into `bars` bars of roughly equal
-// width in octaves, each the decibel level of its loudest bin relative to
-// `reference` (0 at 60 dB below it, 1 at or above it).
-std::vector<double> SpectrumBars(const std::vector<float> &bins, int bars, double reference);
+// Groups `bins` linear-frequency magnitudes (bin k centred on k * binHz, full
+// scale 1) into `bars` bands log-spaced from 40 Hz to 16 kHz (or the highest
+// bin), each the decibel level of its loudest bin. A band narrower than the
+// bin spacing reads the magnitude interpolated at its centre. Levels are
+// tilted by 3 dB per octave around 1 kHz, so that music, whose energy falls
+// with frequency, shows across the whole range.
+std::vector<double> SpectrumBandsDb(const std::vector<float> &bins, int bars, double binHz);
+
+// Band levels as bar heights: 1 at or above `referenceDb`, 0 at `rangeDb`
+// below it.
+std::vector<double> SpectrumBars(const std::vector<double> &bandsDb, double referenceDb, double rangeDb = 50);
 
 // The full-screen display, at most `columns` characters wide and `rows` lines
 // high (the spectrum shrinks to fit).

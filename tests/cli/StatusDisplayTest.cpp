@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -74,24 +76,40 @@ TEST(LevelFromPeak, DecibelScaleFromFloorToFullScale) {
     EXPECT_DOUBLE_EQ(LevelFromPeak(100, 0), 0.0);
 }
 
-TEST(SpectrumBars, GroupsBinsOnALogScaleRelativeToTheReference) {
-    std::vector<float> bins(128, 0.0f);
-    bins[0] = 1000;  // the constant part is ignored
-    bins[127] = 1;   // the highest bin lands in the last bar, at the reference
-    std::vector<double> bars = SpectrumBars(bins, 8, 1.0);
-    ASSERT_EQ(bars.size(), 8u);
-    EXPECT_DOUBLE_EQ(bars.back(), 1.0);
-    for (size_t i = 0; i + 1 < bars.size(); ++i) EXPECT_DOUBLE_EQ(bars[i], 0.0) << i;
+TEST(Spectrum, LogSpacedBandsFrom40HzTo16kHzOnATiltedDecibelScale) {
+    const double binHz = 44100 / 256.0;
+    // A tone in one bin lights the band over its frequency and no band away from it.
+    for (size_t tone : {3u, 20u, 90u}) {
+        std::vector<float> bins(128, 0.0f);
+        bins[tone] = 1;
+        std::vector<double> db = SpectrumBandsDb(bins, 40, binHz);
+        ASSERT_EQ(db.size(), 40u);
+        size_t loudest = static_cast<size_t>(std::max_element(db.begin(), db.end()) - db.begin());
+        double expected = 40 * std::log2(tone * binHz / 40) / std::log2(16000 / 40.0);
+        EXPECT_NEAR(static_cast<double>(loudest), expected, 1.5) << tone;
+        EXPECT_EQ(db.front(), -std::numeric_limits<double>::infinity()) << tone;
+        if (tone != 90u) EXPECT_EQ(db.back(), -std::numeric_limits<double>::infinity()) << tone;
+    }
+    // Flat magnitudes: every band reads, the highest 4 octaves (12 dB) above 1 kHz.
+    std::vector<float> flat(128, 0.1f);
+    std::vector<double> db = SpectrumBandsDb(flat, 60, binHz);
+    for (double band : db) EXPECT_TRUE(std::isfinite(band));
+    EXPECT_TRUE(std::is_sorted(db.begin(), db.end()));
+    EXPECT_NEAR(db.back(), -20 + 3 * std::log2(16000 / 1000.0), 0.5);
+    // Bands narrower than a bin still differ: they interpolate between bins.
+    flat[0] = 0, flat[1] = 1;
+    db = SpectrumBandsDb(flat, 60, binHz);
+    EXPECT_TRUE(std::isfinite(db[0]));
+    EXPECT_GT(db[4] - db[0], 3);
 
-    bins.assign(128, 0.001f);  // 60 dB below the reference: the floor
-    for (double bar : SpectrumBars(bins, 16, 1.0)) EXPECT_NEAR(bar, 0.0, 1e-6);
-    bins.assign(128, 0.1f);  // 20 dB below
-    for (double bar : SpectrumBars(bins, 16, 1.0)) EXPECT_NEAR(bar, 2.0 / 3.0, 1e-6);
+    EXPECT_TRUE(SpectrumBandsDb(flat, 0, binHz).empty());
+    EXPECT_TRUE(SpectrumBandsDb({}, 8, binHz).empty());
+    EXPECT_TRUE(SpectrumBandsDb(flat, 8, 0).empty());
+    // A low sample rate ends the bands at the highest bin, never past it.
+    EXPECT_EQ(SpectrumBandsDb(flat, 30, 8000 / 256.0).size(), 30u);
 
-    EXPECT_TRUE(SpectrumBars(bins, 0, 1.0).empty());
-    EXPECT_TRUE(SpectrumBars({}, 8, 1.0).empty());
-    // More bars than bins: every bar still reads a bin, none reads past the end.
-    EXPECT_EQ(SpectrumBars(std::vector<float>(4, 1.0f), 10, 1.0).size(), 10u);
+    EXPECT_EQ(SpectrumBars({0, -10, -25, -50, -80, -std::numeric_limits<double>::infinity(), 6}, 0, 50),
+              (std::vector<double>{1, 0.8, 0.5, 0, 0, 0, 1}));
 }
 
 TEST(DisplayName, PrefersArtistAndTitleThenTitleThenFileName) {
