@@ -35,14 +35,6 @@ bool DecoderRecognises(int fd) {
     return recognised;
 }
 
-// A Xing/Info or VBRI count is taken only when the file still holds exactly
-// the bytes the encoder wrote; a cut or extended file is scanned instead.
-bool VbrCountFitsFile(const StreamLayout &layout) {
-    if (!layout.vbr || !layout.vbr->frames || *layout.vbr->frames == 0) return false;
-    if (!layout.vbr->bytes) return true;
-    return static_cast<int64_t>(*layout.vbr->bytes) == layout.audioEnd - layout.infoFrameOffset;
-}
-
 LengthSource SourceOf(VbrInfo::Kind kind) {
     switch (kind) {
     case VbrInfo::Kind::Xing: return LengthSource::Xing;

@@ -161,4 +161,10 @@ ScanResult ScanFrames(BlockReader &reader, const StreamLayout &layout) {
     return result;
 }
 
+bool VbrCountFitsFile(const StreamLayout &layout) {
+    if (!layout.vbr || !layout.vbr->frames || *layout.vbr->frames == 0) return false;
+    if (!layout.vbr->bytes) return true;
+    return static_cast<int64_t>(*layout.vbr->bytes) == layout.audioEnd - layout.infoFrameOffset;
+}
+
 }  // namespace corvane::engine

@@ -53,6 +53,11 @@ std::optional<StreamLayout> LocateStream(BlockReader &reader);
 // by the end of the file is not counted.
 ScanResult ScanFrames(BlockReader &reader, const StreamLayout &layout);
 
+// Whether the Xing/Info or VBRI frame's count can be taken: only when the
+// file still holds exactly the bytes the encoder wrote; a cut or extended
+// file must be scanned instead.
+bool VbrCountFitsFile(const StreamLayout &layout);
+
 // The size of the ID3 version 2 tags at offset (0 if there are none).
 int64_t Id3v2TagsSize(BlockReader &reader, int64_t offset);
 

@@ -1,5 +1,7 @@
 #include "engine/StreamDecoder.h"
 
+#include "engine/FrameScan.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
@@ -64,6 +66,15 @@ bool ConfigureFloatStereo(mpg123_handle *handle) {
     return true;
 }
 
+bool XingCountFitsFile(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return false;
+    BlockReader reader(fd, info.st_size);
+    const auto layout = LocateStream(reader);
+    // A VBRI frame is not one the decoder takes the length from.
+    return layout && VbrCountFitsFile(*layout) && layout->vbr->kind != VbrInfo::Kind::Vbri;
+}
+
 }  // namespace
 
 StreamDecoder::StreamDecoder() { InitialiseLibraryOnce(); }
@@ -88,9 +99,12 @@ int StreamDecoder::Open(const std::string &path) {
         Close();
         return kNotAudio;
     }
-    // A scan of the frame headers makes the length exact and seeking
-    // sample-accurate even without a Xing/Info frame.
-    mpg123_scan(handle_);
+    // Without a trustworthy Xing/Info frame the decoder only estimates the
+    // length; a scan of all frame headers makes it exact. The scan is the
+    // bulk of the time to start playing, so it is skipped when the frame
+    // gives the count (seeks stay sample-accurate either way: the decoder
+    // walks the frame headers up to a target it has not indexed yet).
+    if (!XingCountFitsFile(fd_)) mpg123_scan(handle_);
 
     mpg123_frameinfo info{};
     mpg123_info(handle_, &info);
