@@ -8,7 +8,7 @@
 namespace corvane::runtime {
 namespace {
 
-TEST(ControlSite, RecordingSiteRecordsAndForwardsEventsToConnectedSinks) {
+TEST(ControlSite, RecordingSiteForwardsEventsToSinksAndRunsWindowsAndTimersOnItsLoop) {
     MessageLoop loop;
     RecordingControlSite site(loop);
     std::vector<std::pair<int32_t, Text>> received;
@@ -20,6 +20,13 @@ TEST(ControlSite, RecordingSiteRecordsAndForwardsEventsToConnectedSinks) {
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].first, 1);
     EXPECT_EQ(received[0].second, u"FinishedPlaying");
+
+    int repaints = 0;
+    auto window = site.CreateNotifyWindow([&] { ++repaints; });
+    window->Invalidate();
+    loop.PumpPending();
+    EXPECT_EQ(repaints, 1);
+    EXPECT_FALSE(site.CreateTimer([] {})->Enabled());
 }
 
 TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
@@ -33,18 +40,6 @@ TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
     site.RaiseEvent(1, u"A");
     site.RaiseEvent(1, u"A");
     EXPECT_EQ(calls, 1);
-}
-
-TEST(ControlSite, TimersAndWindowsRunOnTheSitesLoop) {
-    MessageLoop loop;
-    NativeControlSite site(loop);
-    int repaints = 0;
-    auto window = site.CreateNotifyWindow([&] { ++repaints; });
-    window->Invalidate();
-    loop.PumpPending();
-    EXPECT_EQ(repaints, 1);
-    auto timer = site.CreateTimer([] {});
-    EXPECT_FALSE(timer->Enabled());
 }
 
 TEST(BitmapResources, FoundByNameOnceRegistered) {

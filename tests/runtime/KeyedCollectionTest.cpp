@@ -13,11 +13,12 @@ class KeyedCollectionTest : public ::testing::Test {
 protected:
     std::shared_ptr<Item> Make(const char16_t *name) { return std::make_shared<Item>(Item{name}); }
 
-    Text Names() const {
+    static Text Names(const KeyedCollection<Item> &of) {
         Text names;
-        for (const auto &item : list.Items()) names += item->name;
+        for (const auto &item : of.Items()) names += item->name;
         return names;
     }
+    Text Names() const { return Names(list); }
 
     void Fill(const char16_t *names) {
         for (const char16_t *c = names; *c; ++c) ASSERT_TRUE(list.Add(Make(Text(1, *c).c_str())));
@@ -42,9 +43,7 @@ TEST_F(KeyedCollectionTest, InsertsBeforeAfterOrAtTheEnd) {
     for (const auto &[before, after, expected] : cases) {
         KeyedCollection<Item> copy = list;
         ASSERT_TRUE(copy.Add(Make(u"x"), {}, before, after));
-        Text names;
-        for (const auto &item : copy.Items()) names += item->name;
-        EXPECT_EQ(names, expected) << before << "/" << after;
+        EXPECT_EQ(Names(copy), expected) << before << "/" << after;
     }
 }
 
