@@ -72,34 +72,28 @@ void CVMP3Player::SetFilename(Text newFileName) {
 }
 
 void CVMP3Player::PlayStart() {
-    if (!HasFile()) return;
-    if (IsPaused()) {
-        Absorb([&] { library_->ContinuePlaying(); });
-        paused_ = false;
-        playing_ = true;
-        return;
-    }
-    if (IsPlaying()) PlayStop();
     StartPlayback([&](const std::string &path) { return library_->Play(path.c_str()); });
 }
 
 void CVMP3Player::PlayFadeIn(double &attackTime) {
-    if (!HasFile()) return;
-    if (IsPaused()) {
-        Absorb([&] { library_->ContinuePlaying(); });
-        paused_ = false;
-        playing_ = true;
-        return;
-    }
-    if (IsPlaying()) PlayStop();
     StartPlayback([&](const std::string &path) {
         return library_->FadeIn(path.c_str(), ToSingleChecked(attackTime));
     });
 }
 
-// The common tail of PlayStart and PlayFadeIn: interval, notification handle,
-// start, then either the library's error or the Playing state.
+// The common steps of PlayStart and PlayFadeIn: a paused track resumes without
+// a new start; otherwise any playback stops, the interval and the notification
+// handle go out, and `start` either fails with the library's error or leaves
+// the player Playing.
 void CVMP3Player::StartPlayback(const std::function<int16_t(const std::string &path)> &start) {
+    if (!HasFile()) return;
+    if (IsPaused()) {
+        Absorb([&] { library_->ContinuePlaying(); });
+        paused_ = false;
+        playing_ = true;
+        return;
+    }
+    if (IsPlaying()) PlayStop();
     Absorb([&] { library_->SetVuInterval(&interval_); });
     Absorb([&] {
         CorvaneNotifyHandle handle = hWndProvider_ ? hWndProvider_->Handle() : nullptr;
