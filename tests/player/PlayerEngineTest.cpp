@@ -15,13 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "PlayerTestSupport.h"
 #include "support/Fixtures.h"
 #include "support/Paths.h"
 #include "support/WavFile.h"
 #include "decoder/DynamicDecoderLibrary.h"
-#include "player/CVMP3Player.h"
-#include "runtime/ControlSite.h"
-#include "runtime/MessageLoop.h"
 #include "runtime/Text.h"
 
 namespace corvane::player {
@@ -81,15 +79,8 @@ protected:
         for (int i = 0; i < 20; ++i) loop.RunUntil([] { return false; }, 10ms);
     }
 
-    struct Site : runtime::RecordingControlSite {
-        using RecordingControlSite::RecordingControlSite;
-        int CountEvents(const Text &name) const {
-            return static_cast<int>(std::count(events.begin(), events.end(), name));
-        }
-    };
-
     runtime::MessageLoop loop;
-    Site site{loop};
+    testing::PlayerTestSite site{loop};
     std::string scratch, wavPath;
     decoder::DecoderLibraryRef library;
     std::unique_ptr<CVMP3Player> player;

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,19 +15,47 @@ namespace {
 using runtime::Text;
 
 enum class State { Stopped, Playing, Paused };
+constexpr State S = State::Stopped, P = State::Playing, Z = State::Paused;
 
-const char *StateName(State state) {
-    switch (state) {
-    case State::Stopped: return "Stopped";
-    case State::Playing: return "Playing";
-    default: return "Paused";
-    }
-}
-
+using Fake = decoder::RecordingDecoderLibrary;
 struct Trigger {
     const char *name;
-    std::function<void(PlayerTest &, decoder::RecordingDecoderLibrary &, CVMP3Player &)> run;
+    void (*run)(Fake &, CVMP3Player &, PlayerTestSite &);
 };
+
+const Trigger kPlayStart{"PlayStart", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayStart(); }};
+const Trigger kPlayFadeIn{"PlayFadeIn", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
+                              double attack = 1.5;
+                              p.PlayFadeIn(attack);
+                          }};
+const Trigger kPlayPause{"PlayPause", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayPause(); }};
+const Trigger kPlayStop{"PlayStop", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayStop(); }};
+const Trigger kPlayFadeOut{"PlayFadeOut", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
+                               float decay = 5;
+                               p.PlayFadeOut(decay);
+                           }};
+const Trigger kSeek{"Seek", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
+                        CorvaneMP3Seek from = corMP3SeekFromBeginning;
+                        p.SetTrackPosition(from, 50);
+                    }};
+const Trigger kNewFile{"NewFile", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.SetFilename(u"/music/b.mp3"); }};
+const Trigger kTickFinished{"TickFinished", [](Fake &fake, CVMP3Player &, PlayerTestSite &site) {
+                                fake.results["is_finished"] = 1;
+                                site.Tick();
+                            }};
+template <int16_t Status>
+void PollStatus(Fake &fake, CVMP3Player &, PlayerTestSite &site) {
+    fake.status.status = Status;
+    site.Repaint();
+}
+const Trigger kPoll0{"Status0", PollStatus<0>}, kPoll1{"Status1", PollStatus<1>}, kPoll2{"Status2", PollStatus<2>},
+    kPoll3{"Status3", PollStatus<3>}, kPoll7{"Status7", PollStatus<7>};
+
+const std::string kInterval = "set_vu_interval(100)", kHandle = "play_mp3(0,handle)", kPlay = "play(/music/a.mp3)",
+                  kFadeIn = "fade_in(/music/a.mp3,1.5)", kStop = "stop_playing()", kPause = "pause_playing()",
+                  kContinue = "continue_playing()", kFadeOut = "fade_out(5)", kSeekTo50 = "seek_playing(50)",
+                  kIsFinished = "is_finished()", kGetStatus = "get_status";
+const Text kFinished = u"FinishedPlaying", kVisualization = u"VisualizationUpdate";
 
 struct Row {
     Trigger trigger;
@@ -38,52 +65,6 @@ struct Row {
     std::vector<Text> events;
     bool timerOn;
 };
-
-const Trigger kPlayStart{"PlayStart", [](auto &, auto &, CVMP3Player &p) { p.PlayStart(); }};
-const Trigger kPlayFadeIn{"PlayFadeIn", [](auto &, auto &, CVMP3Player &p) {
-                              double attack = 1.5;
-                              p.PlayFadeIn(attack);
-                          }};
-const Trigger kPlayPause{"PlayPause", [](auto &, auto &, CVMP3Player &p) { p.PlayPause(); }};
-const Trigger kPlayStop{"PlayStop", [](auto &, auto &, CVMP3Player &p) { p.PlayStop(); }};
-const Trigger kPlayFadeOut{"PlayFadeOut", [](auto &, auto &, CVMP3Player &p) {
-                               float decay = 5;
-                               p.PlayFadeOut(decay);
-                           }};
-const Trigger kSeek{"Seek", [](auto &, auto &, CVMP3Player &p) {
-                        CorvaneMP3Seek from = corMP3SeekFromBeginning;
-                        p.SetTrackPosition(from, 50);
-                    }};
-const Trigger kNewFile{"NewFile", [](auto &, auto &, CVMP3Player &p) { p.SetFilename(u"/music/b.mp3"); }};
-const Trigger kTickFinished{"TickFinished", [](PlayerTest &, decoder::RecordingDecoderLibrary &fake, auto &) {
-                                fake.results["is_finished"] = 1;
-                            }};
-Trigger PollTrigger(const char *name, int16_t status) {
-    return {name, [status](PlayerTest &, decoder::RecordingDecoderLibrary &fake, auto &) {
-                fake.status.status = status;
-            }};
-}
-const Trigger kPoll0 = PollTrigger("Status0", 0);
-const Trigger kPoll1 = PollTrigger("Status1", 1);
-const Trigger kPoll2 = PollTrigger("Status2", 2);
-const Trigger kPoll3 = PollTrigger("Status3", 3);
-const Trigger kPoll7 = PollTrigger("Status7", 7);
-
-const std::string kInterval = "set_vu_interval(100)";
-const std::string kHandle = "play_mp3(0,handle)";
-const std::string kPlay = "play(/music/a.mp3)";
-const std::string kFadeIn = "fade_in(/music/a.mp3,1.5)";
-const std::string kStop = "stop_playing()";
-const std::string kPause = "pause_playing()";
-const std::string kContinue = "continue_playing()";
-const std::string kFadeOut = "fade_out(5)";
-const std::string kSeekTo50 = "seek_playing(50)";
-const std::string kIsFinished = "is_finished()";
-const std::string kGetStatus = "get_status";
-const Text kFinished = u"FinishedPlaying";
-const Text kVisualization = u"VisualizationUpdate";
-
-constexpr State S = State::Stopped, P = State::Playing, Z = State::Paused;
 
 const std::vector<Row> kRows = {
     {kPlayStart, S, {kInterval, kHandle, kPlay}, P, {}, true},
@@ -128,48 +109,35 @@ const std::vector<Row> kRows = {
     {kPoll7, Z, {kGetStatus}, Z, {}, true},
 };
 
-class PlayerStateTableTest : public PlayerTest, public ::testing::WithParamInterface<Row> {
-protected:
-    void Enter(State state) {
-        SetFile(kSongA);
-        if (state != State::Stopped) player->PlayStart();
-        if (state == State::Paused) player->PlayPause();
-        ASSERT_EQ(player->IsPlaying(), state != State::Stopped);
-        ASSERT_EQ(player->IsPaused(), state == State::Paused);
-        fake->ClearCalls();
-        site.events.clear();
-    }
+std::string RowName(const Row &row) {
+    const char *const states[] = {"Stopped", "Playing", "Paused"};
+    return std::string(row.trigger.name) + "_" + states[static_cast<int>(row.before)];
+}
 
-    // get_status has only output arguments; its record is compared by name.
-    std::vector<std::string> CallNames() const {
-        std::vector<std::string> names = TransportCalls();
-        for (std::string &call : names)
-            if (call.rfind(kGetStatus, 0) == 0) call = kGetStatus;
-        return names;
-    }
-};
+class PlayerStateTableTest : public PlayerTest, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(PlayerStateTableTest, TriggerInState) {
     const Row &row = GetParam();
-    Enter(row.before);
-    row.trigger.run(*this, *fake, *player);
-    const std::string name = row.trigger.name;
-    if (name == "TickFinished")
-        site.Tick();
-    else if (name.rfind("Status", 0) == 0)
-        site.Repaint();
+    SetFile(kSongA);
+    if (row.before != S) player->PlayStart();
+    if (row.before == Z) player->PlayPause();
+    fake->ClearCalls();
+    site.events.clear();
 
-    EXPECT_EQ(CallNames(), row.calls);
-    EXPECT_EQ(player->IsPlaying(), row.after != State::Stopped);
-    EXPECT_EQ(player->IsPaused(), row.after == State::Paused);
+    row.trigger.run(*fake, *player, site);
+
+    std::vector<std::string> calls = TransportCalls();
+    for (std::string &call : calls)  // get_status has only output arguments
+        if (call.rfind(kGetStatus, 0) == 0) call = kGetStatus;
+    EXPECT_EQ(calls, row.calls);
+    EXPECT_EQ(player->IsPlaying(), row.after != S);
+    EXPECT_EQ(player->IsPaused(), row.after == Z);
     EXPECT_EQ(site.events, row.events);
     EXPECT_EQ(site.TimerEnabled(), row.timerOn);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTriggers, PlayerStateTableTest, ::testing::ValuesIn(kRows),
-                         [](const ::testing::TestParamInfo<Row> &info) {
-                             return std::string(info.param.trigger.name) + "_" + StateName(info.param.before);
-                         });
+                         [](const ::testing::TestParamInfo<Row> &info) { return RowName(info.param); });
 
 // Without a file the start commands do nothing in any state (a player reaches
 // Playing and Paused without a file only through the status poll).

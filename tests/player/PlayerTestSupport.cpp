@@ -84,10 +84,6 @@ void PlayerTest::SetUp() {
     player = std::make_unique<CVMP3Player>(site, fake);
 }
 
-void PlayerTest::TearDown() {
-    player.reset();
-}
-
 void PlayerTest::SetFile(const std::string &path) {
     player->SetFilename(runtime::FromUtf8(path));
 }

@@ -60,7 +60,6 @@ protected:
     static constexpr char kSongB[] = "/music/b.mp3";
 
     void SetUp() override;
-    void TearDown() override;
 
     void SetFile(const std::string &path);
     void StartPlaying();
