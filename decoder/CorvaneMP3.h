@@ -102,8 +102,10 @@ enum {
  *            on a bin reads spectrum_full_scale (1.0) there.
  * get_status reports 1 on every call while a track plays, whether or not an
  * interval completed since the last call; the notification handle is the
- * sign of new data. The values hold while paused and are zero once stopped
- * or ended. Fields that do not fit in struct_size are left unwritten. */
+ * sign of new data. The values are the last delivered ones: they hold while
+ * paused and after a stop or the end of the track, until the next track
+ * delivers its own (zero until its first interval completes); they are zero
+ * before anything has been heard. Fields that do not fit in struct_size are left unwritten. */
 typedef struct CorvaneVisInfo {
     int32_t struct_size;      /* set by the caller to sizeof(CorvaneVisInfo) */
     int32_t wave_samples;     /* CORVANE_WAVE_SAMPLES */

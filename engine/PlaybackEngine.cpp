@@ -75,6 +75,7 @@ void PlaybackEngine::StopLocked() {
     session_->Stop();
     endedBeforeStop_ = session_->Ended();
     stoppedPosition_ = session_->PositionSeconds();
+    session_->CopySnapshot(lastHeard_);
     lastMoments_ = session_->Moments();
     session_.reset();
     endReported_ = true;
@@ -103,31 +104,23 @@ bool PlaybackEngine::IsFinished() {
 
 void PlaybackEngine::GetStatus(int16_t *status, double *position, int16_t *vu, int16_t *wave, float *spectrum) {
     std::lock_guard lock(mutex_);
-    AnalysisSnapshot snapshot;
-    bool heard = false;
     int16_t code = CORVANE_STATUS_STOPPED;
     double seconds = stoppedPosition_;
     if (session_) {
         seconds = session_->PositionSeconds();
+        session_->CopySnapshot(lastHeard_);
         if (session_->Ended()) {
             code = endReported_ ? CORVANE_STATUS_STOPPED : CORVANE_STATUS_ENDED;
             endReported_ = true;
         } else {
             code = session_->Paused() ? CORVANE_STATUS_PAUSED : CORVANE_STATUS_PLAYING;
-            session_->CopySnapshot(snapshot);
-            heard = true;
         }
     }
     if (status != nullptr) *status = code;
     if (position != nullptr) *position = seconds;
-    CopyOut(vu, snapshot.vu);
-    if (wave != nullptr) FillWave(snapshot, wave);
-    if (spectrum == nullptr) return;
-    if (heard) {
-        spectrum_.Fill(snapshot, spectrum);
-    } else {
-        std::fill_n(spectrum, kAnalysisChannels * kSpectrumBins, 0.0f);
-    }
+    CopyOut(vu, lastHeard_.vu);
+    if (wave != nullptr) FillWave(lastHeard_, wave);
+    if (spectrum != nullptr) spectrum_.Fill(lastHeard_, spectrum);
 }
 
 int16_t PlaybackEngine::SetInterval(int16_t milliseconds) {

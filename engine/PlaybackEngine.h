@@ -8,8 +8,10 @@
 // Status while playing: get_status reports 1 on every call while a track
 // plays, whether or not an analysis interval completed since the previous
 // call; the notification handle is what tells a host that new data is ready.
-// The analysis values hold their last values while paused and are all zero
-// once playback has stopped or the track has ended.
+// The analysis values are those last delivered: they hold while paused and
+// after playback has stopped or the track has ended; a new track brings its
+// own (zero until its first analysis interval), and before anything has been
+// heard they are zero.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -63,6 +65,7 @@ private:
     bool endedBeforeStop_ = false;
     double stoppedPosition_ = 0.0;
     PlaybackMoments lastMoments_;
+    AnalysisSnapshot lastHeard_;  // of the current or last playback
     SpectrumAnalyzer spectrum_;
 };
 
