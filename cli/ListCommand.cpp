@@ -125,9 +125,12 @@ void PrintSummary(const char *what, ListSession &session) {
 // on only when asked to with --prune.
 bool MayChange(ListSession &session, bool prune) {
     if (session.Skipped() == 0 || prune) return true;
+    bool one = session.Skipped() == 1;
+    const char *them = one ? "it" : "them";
     ReportProblem(session.Path() + ": " + std::to_string(session.Skipped()) +
-                  " entries name files that cannot be read (missing or not audio); saving would drop them. "
-                  "Fix or remove them, or give --prune to save without them.");
+                  (one ? " entry names a file" : " entries name files") +
+                  " that cannot be read (missing or not audio); saving would drop " + them + ". Fix or remove " +
+                  them + ", or give --prune to save without " + them + ".");
     return false;
 }
 

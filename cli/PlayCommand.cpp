@@ -386,6 +386,10 @@ void PlaySession::UpdateSnapshot() {
     snapshot_.state = !player_->IsPlaying() ? PlaybackState::Stopped
                       : player_->IsPaused() ? PlaybackState::Paused
                                             : PlaybackState::Playing;
+    if (snapshot_.state == PlaybackState::Stopped) {  // no sound: the meters fall
+        snapshot_.vuLeft = snapshot_.vuRight = 0;
+        snapshot_.spectrum.clear();
+    }
 }
 
 void PlaySession::ReadAnalysis() {

@@ -175,11 +175,23 @@ TEST(Help, EveryCommandDescribesItself) {
     }
 }
 
-TEST(Help, UnknownCommandsAndMissingArguments) {
-    for (const auto &arguments : std::vector<std::vector<std::string>>{{}, {"dance"}, {"info"}, {"list", "show"}}) {
-        RunResult run = RunCli(arguments);
-        EXPECT_EQ(run.exitStatus, 2);
-        EXPECT_FALSE(run.err.empty());
+TEST(Help, CommandLinesItCannotUseExitWithStatus2AndAPointerToHelp) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char *message;
+    } cases[] = {
+        {{}, "Usage: cvmp3 COMMAND"},
+        {{"dance"}, "no command 'dance'\nTry 'cvmp3 --help'."},
+        {{"info"}, "no FILE given\nTry 'cvmp3 info --help'."},
+        {{"list", "show"}, "give an action and LIST\nTry 'cvmp3 list --help'."},
+        {{"play", "--fast", "x.mp3"}, "--fast needs --output FILE.wav\nTry 'cvmp3 play --help'."},
+        {{"play", "--output"}, "Try 'cvmp3 play --help'."},
+        {{"play", "--loud"}, "Try 'cvmp3 play --help'."},
+    };
+    for (const auto &c : cases) {
+        RunResult run = RunCli(c.arguments);
+        EXPECT_EQ(run.exitStatus, 2) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
 }
 

@@ -108,15 +108,6 @@ TEST_F(PlayCommand, FilesItCannotPlayAreReportedAndSkipped) {
     }
 }
 
-TEST_F(PlayCommand, CommandLineMistakes) {
-    for (const auto &arguments : std::vector<std::vector<std::string>>{
-             {"play", "--fast", FixturePath(kShort)}, {"play", "--output"}, {"play", "--loud"}}) {
-        RunResult run = RunCli(arguments);
-        EXPECT_EQ(run.exitStatus, 2) << arguments[1];
-        EXPECT_NE(run.err.find("Try 'cvmp3 play --help'"), std::string::npos) << run.err;
-    }
-}
-
 // Only where the machine has no sound card, so that no real device is used.
 bool MachineHasNoSoundCard() {
     std::ifstream cards("/proc/asound/cards");
