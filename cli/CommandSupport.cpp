@@ -20,6 +20,18 @@ int ReportUsage(const std::string &command, const std::string &message) {
     return kExitUsage;
 }
 
+std::optional<int> ParseCommandLine(const std::string &command, const std::vector<std::string> &words,
+                                    const std::vector<OptionSpec> &known, const char *help, Arguments &args) {
+    try {
+        args = Arguments::Parse(words, known);
+    } catch (const UsageError &error) {
+        return ReportUsage(command, error.what());
+    }
+    if (!args.Has("help")) return std::nullopt;
+    std::fputs(help, stdout);
+    return kExitOk;
+}
+
 std::string AbsolutePath(const std::string &path) {
     std::error_code failed;
     auto absolute = std::filesystem::absolute(path, failed);

@@ -1,9 +1,11 @@
 #pragma once
 // The sub-commands of cvmp3 and what they share: each takes the words after
 // its own name and returns the program's exit status.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "runtime/Text.h"
 
 namespace corvane::runtime {
@@ -33,6 +35,12 @@ void ReportError(const std::string &context, const runtime::AutomationError &err
 void ReportProblem(const std::string &message);
 // A usage problem, with a pointer to the sub-command's help.
 int ReportUsage(const std::string &command, const std::string &message);
+
+// Parses a sub-command's words into `args`. Returns the exit status when that
+// already answers the command (its help printed, or a usage problem
+// reported); nullopt when the command goes on.
+std::optional<int> ParseCommandLine(const std::string &command, const std::vector<std::string> &words,
+                                    const std::vector<OptionSpec> &known, const char *help, Arguments &args);
 
 // A path made absolute against the current folder (nothing else changes).
 std::string AbsolutePath(const std::string &path);

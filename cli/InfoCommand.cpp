@@ -146,15 +146,8 @@ const char *InfoHelp() {
 
 int RunInfoCommand(const std::vector<std::string> &words) {
     Arguments args;
-    try {
-        args = Arguments::Parse(words, {{"json"}, {"help"}});
-    } catch (const UsageError &error) {
-        return ReportUsage("info", error.what());
-    }
-    if (args.Has("help")) {
-        std::fputs(InfoHelp(), stdout);
-        return kExitOk;
-    }
+    if (auto answered = ParseCommandLine("info", words, {{"json"}, {"help"}}, InfoHelp(), args))
+        return *answered;
     if (args.Positional().empty()) return ReportUsage("info", "no FILE given");
 
     bool json = args.Has("json");

@@ -309,15 +309,8 @@ const char *ListHelp() {
 
 int RunListCommand(const std::vector<std::string> &words) {
     Arguments args;
-    try {
-        args = Arguments::Parse(words, {{"before", true}, {"after", true}, {"prune"}, {"help"}});
-    } catch (const UsageError &error) {
-        return ReportUsage("list", error.what());
-    }
-    if (args.Has("help")) {
-        std::fputs(ListHelp(), stdout);
-        return kExitOk;
-    }
+    if (auto answered = ParseCommandLine("list", words, {{"before", true}, {"after", true}, {"prune"}, {"help"}}, ListHelp(), args))
+        return *answered;
     const auto &positional = args.Positional();
     if (positional.size() < 2) return ReportUsage("list", "give an action and LIST");
 

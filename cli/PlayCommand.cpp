@@ -527,13 +527,11 @@ const char *PlayHelp() {
 }
 
 int RunPlayCommand(const std::vector<std::string> &words) {
+    Arguments args;
+    if (auto answered = ParseCommandLine("play", words, {{"output", true}, {"fast"}, {"help"}}, PlayHelp(), args))
+        return *answered;
     PlayOptions options;
     try {
-        Arguments args = Arguments::Parse(words, {{"output", true}, {"fast"}, {"help"}});
-        if (args.Has("help")) {
-            std::fputs(PlayHelp(), stdout);
-            return kExitOk;
-        }
         options = ParsePlayOptions(args);
     } catch (const UsageError &error) {
         return ReportUsage("play", error.what());

@@ -79,21 +79,10 @@ const char *TagHelp() {
 
 int RunTagCommand(const std::vector<std::string> &words) {
     Arguments args;
-    try {
-        args = Arguments::Parse(words, {{"title", true},
-                                        {"artist", true},
-                                        {"album", true},
-                                        {"year", true},
-                                        {"comment", true},
-                                        {"genre", true},
-                                        {"help"}});
-    } catch (const UsageError &error) {
-        return ReportUsage("tag", error.what());
-    }
-    if (args.Has("help")) {
-        std::fputs(TagHelp(), stdout);
-        return kExitOk;
-    }
+    const std::vector<OptionSpec> options = {{"title", true}, {"artist", true}, {"album", true}, {"year", true},
+                                             {"comment", true}, {"genre", true}, {"help"}};
+    if (auto answered = ParseCommandLine("tag", words, options, TagHelp(), args))
+        return *answered;
     if (args.Positional().size() != 1) return ReportUsage("tag", "give exactly one FILE");
     const std::string &file = args.Positional()[0];
 
