@@ -86,13 +86,13 @@ bool CVMP3PlayList::AddEntry(Text &filename, const Variant &beforeFile, const Va
     } else if (!entries_.Add(entry, {}, before, after)) {
         return false;
     }
-    lengthSum_ += entry->TrackLength();
+    totalTime_ += entry->TrackLength();
     return true;
 }
 
 void CVMP3PlayList::Clear() {
     entries_.Clear();
-    lengthSum_ = 0;
+    totalTime_ = 0;
 }
 
 int32_t CVMP3PlayList::Count() const { return entries_.Count(); }
@@ -109,9 +109,9 @@ void CVMP3PlayList::RemoveEntry(const Variant &index) {
         Text shown = runtime::AbsorbOr(Text{}, [&] { return index.ToText(); });
         runtime::Raise(kNoSuchEntry, u"There is no PlayList entry " + shown + u".");
     }
-    const int16_t length = entries_.ItemAt(position)->TrackLength();
+    totalTime_ -= entries_.ItemAt(position)->TrackLength();
     entries_.RemoveAt(position);
-    lengthSum_ -= length;
+    if (totalTime_ < 0) totalTime_ = 0;
 }
 
 void CVMP3PlayList::MovePlayListEntry(int32_t &fileToMove, CorvanePlayListMovement &moveTo,
@@ -131,7 +131,7 @@ void CVMP3PlayList::MovePlayListEntry(int32_t &fileToMove, CorvanePlayListMoveme
     if (entries_.Add(entry, key, plan->before, plan->after)) entries_.RemoveAt(plan->removeAt);
 }
 
-double CVMP3PlayList::TotalPlayListTime() const { return static_cast<double>(std::max<int64_t>(lengthSum_, 0)); }
+double CVMP3PlayList::TotalPlayListTime() const { return totalTime_; }
 
 Text CVMP3PlayList::ListKeyAt(int32_t position) const {
     return position >= 1 && position <= entries_.Count() ? entries_.KeyAt(position) : Text{};
@@ -168,10 +168,7 @@ void CVMP3PlayList::AppendUnderGeneratedKey(EntryList &list, const EntryRef &ent
 
 // --- container notifications -----------------------------------------------------
 
-void CVMP3PlayList::Initialize() {
-    entries_ = EntryList{};
-    lengthSum_ = 0;
-}
+void CVMP3PlayList::Initialize() { entries_ = EntryList{}; }
 
 void CVMP3PlayList::ReadProperties(runtime::PropertyBag &bag) {
     runtime::Absorb([&] { playListFile_ = bag.ReadProperty(kPropertyFileName, Variant(Text{})).ToText(); });

@@ -72,7 +72,7 @@ public:
     // generated key. Raises 30078 for a target that names no element.
     void MovePlayListEntry(int32_t &fileToMove, CorvanePlayListMovement &moveTo,
                            const Variant &targetFile = Variant::Missing());
-    // Seconds; the sum of the lengths of the entries, never below 0.
+    // Seconds: the running total of the lengths of the entries.
     double TotalPlayListTime() const;
     // Component-only: the key under which the list holds the entry at a
     // position (empty for none, or for a position outside the list).
@@ -100,7 +100,7 @@ public:
     void ShuffleEntries();
 
     // --- container notifications -------------------------------------------
-    void Initialize();  // an empty list, total 0
+    void Initialize();  // a new, empty list
     void ReadProperties(runtime::PropertyBag &bag);
     void WriteProperties(runtime::PropertyBag &bag);
     void Paint();
@@ -125,7 +125,7 @@ private:
     runtime::ControlSite &site_;
     decoder::DecoderLibraryRef library_;
     EntryList entries_;
-    int64_t lengthSum_ = 0;  // running sum of the lengths, seconds; reported floored at 0
+    double totalTime_ = 0;  // running total of the lengths, seconds; set to 0 when a removal takes it below 0
     Text playListFile_;
     ProgressCallback progress_;
     std::mt19937_64 generator_;
