@@ -1,8 +1,15 @@
 // Sorting and shuffling the play list. The order is the one that repeated
 // passes of neighbour exchanges (exchanging only neighbours that are out of
 // order) produce: a stable order. It is computed here by a stable sort with
-// the same comparison, and each entry's sorting text is read once per sort.
+// the same comparison, and each entry's sorting text is read, folded and
+// widened once per sort.
+#include <locale.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "common/PathHelpers.h"
@@ -48,6 +55,62 @@ bool InOrder(const Key &a, const Key &b, int32_t sortOrder) {
     return sortOrder == corMP3SortAscending ? a < b : b < a;
 }
 
+// The collation that runtime::CompareNoCase uses: the user's locale (LC_ALL,
+// LC_COLLATE or LANG), or none for the "C" locale or one not installed.
+locale_t SortingCollationLocale() {
+    static locale_t locale = [] {
+        for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+            const char *value = std::getenv(variable);
+            if (!value || !*value) continue;
+            std::string_view view(value);
+            if (view == "C" || view == "POSIX" || view.starts_with("C.")) return static_cast<locale_t>(nullptr);
+            return newlocale(LC_COLLATE_MASK, value, static_cast<locale_t>(nullptr));
+        }
+        return static_cast<locale_t>(nullptr);
+    }();
+    return locale;
+}
+
+// A sorting text folded once and widened to code points. Folding a folded
+// text changes nothing, so comparing two of these in the collation orders
+// them exactly as CompareNoCase orders the original texts.
+std::wstring FoldedCodePoints(const Text &text) {
+    const Text folded = runtime::FoldCase(text);  // valid UTF-16: lone surrogates are gone
+    std::wstring wide;
+    wide.reserve(folded.size());
+    for (size_t i = 0; i < folded.size(); ++i) {
+        const char32_t c = folded[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < folded.size()) {
+            wide.push_back(static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (folded[++i] - 0xDC00)));
+        } else {
+            wide.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    return wide;
+}
+
+int CompareFolded(const std::wstring &a, const std::wstring &b, locale_t collation) {
+    if (a == b) return 0;
+    if (collation) {
+        const int order = wcscoll_l(a.c_str(), b.c_str(), collation);
+        if (order != 0) return order;
+    }
+    return a.compare(b);  // texts that the locale does not tell apart keep a fixed order
+}
+
+// Stable-sorts the records by a key made once per record.
+template <class Key, class MakeKey, class Less>
+void StableSortByKey(std::vector<PlayListSortingEntry> &list, MakeKey makeKey, Less less) {
+    std::vector<std::pair<Key, PlayListSortingEntry>> keyed;
+    keyed.reserve(list.size());
+    for (PlayListSortingEntry &record : list) {
+        Key key = makeKey(record.SortingString());
+        keyed.emplace_back(std::move(key), std::move(record));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto &a, const auto &b) { return less(a.first, b.first); });
+    for (size_t i = 0; i < list.size(); ++i) list[i] = std::move(keyed[i].second);
+}
+
 }  // namespace
 
 Text SortingTextOf(PlayListEntry &entry, CorvanePlayListSortType sortType) {
@@ -80,17 +143,13 @@ void OrderSortingList(std::vector<PlayListSortingEntry> &list, CorvanePlayListSo
                       int32_t sortOrder) {
     if (sortOrder != corMP3SortAscending && sortOrder != corMP3SortDescending) return;
     if (sortType == corMP3SortByTime) {
-        // Parse every time text once, not on every comparison.
-        std::vector<std::pair<int64_t, PlayListSortingEntry>> keyed;
-        keyed.reserve(list.size());
-        for (PlayListSortingEntry &record : list) keyed.emplace_back(WholeNumberOf(record.SortingString()), std::move(record));
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&](const auto &a, const auto &b) { return InOrder(a.first, b.first, sortOrder); });
-        for (size_t i = 0; i < list.size(); ++i) list[i] = std::move(keyed[i].second);
+        StableSortByKey<int64_t>(list, WholeNumberOf,
+                                 [&](int64_t a, int64_t b) { return InOrder(a, b, sortOrder); });
         return;
     }
-    std::stable_sort(list.begin(), list.end(), [&](const PlayListSortingEntry &a, const PlayListSortingEntry &b) {
-        return InOrder(runtime::CompareNoCase(a.SortingString(), b.SortingString()), 0, sortOrder);
+    const locale_t collation = SortingCollationLocale();
+    StableSortByKey<std::wstring>(list, FoldedCodePoints, [&](const std::wstring &a, const std::wstring &b) {
+        return InOrder(CompareFolded(a, b, collation), 0, sortOrder);
     });
 }
 
