@@ -1,0 +1,57 @@
+#include "tests/playlist/PlayListTestSupport.h"
+
+#include <utility>
+
+namespace corvane::testing {
+
+std::string FrameInfo(int seconds) {
+    return "1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|4000000|9000|" + std::to_string(seconds);
+}
+
+std::string TagBlock(const std::string &title, const std::string &artist) {
+    std::string block = "TAG";
+    for (auto [text, width] : {std::pair{title, 30}, {artist, 30}, {std::string(), 30}, {std::string(), 4}, {std::string(), 30}}) {
+        text.resize(static_cast<size_t>(width), '\0');
+        block += text;
+    }
+    return block + '\0';
+}
+
+void ExpectError(const runtime::AutomationError &error, int32_t number, const Text &description, const Text &source) {
+    EXPECT_EQ(error.Number(), number);
+    EXPECT_EQ(error.Description(), description);
+    EXPECT_EQ(error.Source(), source);
+}
+
+std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list) {
+    std::vector<std::string> names;
+    for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
+    return names;
+}
+
+void PlayListTest::AddFile(const std::string &name, int seconds, const std::string &title, const std::string &artist) {
+    library->AddFile(name, FrameInfo(seconds), title.empty() && artist.empty() ? std::string() : TagBlock(title, artist));
+}
+
+bool PlayListTest::Add(const std::string &name, const Variant &before, const Variant &after, const Variant &key) {
+    Text filename = runtime::FromUtf8(name);
+    return list.AddEntry(filename, before, after, key);
+}
+
+void PlayListTest::AddAll(const std::vector<std::string> &names) {
+    for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name;
+}
+
+std::string PlayListTest::Order() const {
+    std::string order;
+    for (const std::string &name : Listed()) order += name;
+    return order;
+}
+
+double PlayListTest::SumOfLengths() const {
+    double sum = 0;
+    for (const auto &entry : list.NewEnum()) sum += entry->TrackLength();
+    return sum;
+}
+
+}  // namespace corvane::testing
