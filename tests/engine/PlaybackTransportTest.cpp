@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <thread>
 
@@ -111,7 +112,7 @@ protected:
     std::optional<ScopedOutput> output_;
 };
 
-TEST_F(PlaybackTransportTest, PauseHoldsThePositionAndEmitsNothing) {
+TEST_F(PlaybackTransportTest, PauseHoldsThePositionSilentlyAndContinueResumesThere) {
     const double paused = PlayAndPauseAfter(LongSweep(), 1.0);
     const uintmax_t size = FileSize(path_);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -126,16 +127,12 @@ TEST_F(PlaybackTransportTest, PauseHoldsThePositionAndEmitsNothing) {
     EXPECT_EQ(heard.Frames(), pauseFrame);
     EXPECT_LT(Peak(heard, 0, {paused - 0.0005, 0.0}), 0.05);
     EXPECT_EQ(engine::IsFinished(), 0);
-}
 
-TEST_F(PlaybackTransportTest, ContinueResumesWhereThePauseHeld) {
-    const double paused = PlayAndPauseAfter(LongSweep(), 1.0);
     engine::ContinuePlaying();
     EXPECT_EQ(ReadStatus().status, 1);
     const WavAudio out = FinishAndRead();
     const Decoded &decoded = LongSweepDecoded();
     ASSERT_EQ(out.Frames(), decoded.Frames());  // nothing lost, nothing repeated
-    const size_t pauseFrame = FrameAt(paused);
     ASSERT_GT(pauseFrame, kRampMargin);
     EXPECT_EQ(Mismatches(out, 0, pauseFrame - kRampMargin, decoded, 0), 0u);
     EXPECT_EQ(Mismatches(out, pauseFrame + kRampMargin, out.Frames(), decoded, pauseFrame + kRampMargin), 0u);
@@ -185,12 +182,20 @@ TEST_F(PlaybackTransportTest, SeekTargetsOutsideTheTrackAreClamped) {
     }
 }
 
-TEST_F(PlaybackTransportTest, SeekPastTheEndEndsTheTrack) {
-    const double paused = PlayAndPauseAfter(LongSweep(), 0.2);
-    engine::SeekPlaying(1.0e6);
-    engine::ContinuePlaying();
-    const WavAudio out = FinishAndRead();
-    EXPECT_EQ(out.Frames(), FrameAt(paused));
+// Both end the track where the pause held it, without a sound more.
+TEST_F(PlaybackTransportTest, SeekPastTheEndAndFadeOutOfNoLengthEndAtOnce) {
+    const std::function<void()> commands[] = {
+        [] {
+            engine::SeekPlaying(1.0e6);
+            engine::ContinuePlaying();
+        },
+        [] { engine::FadeOut(0.0f); },
+    };
+    for (const auto &command : commands) {
+        const double paused = PlayAndPauseAfter(LongSweep(), 0.2);
+        command();
+        EXPECT_EQ(FinishAndRead().Frames(), FrameAt(paused));
+    }
 }
 
 TEST_F(PlaybackTransportTest, StopEndsTheOutput) {
@@ -223,13 +228,6 @@ TEST_F(PlaybackTransportTest, FadeOutDecaysToSilenceOverItsTimeAndEndsTheTrack) 
     EXPECT_NEAR(Rms(out, 0, {end - 0.27, end - 0.23}) / full, 0.5, 0.04);  // linear, halfway
     EXPECT_LT(Rms(out, 0, {end - 0.01, 0.0}), 0.02 * full);
     EXPECT_LT(std::abs(out.samples.back()), 1e-3f);
-}
-
-TEST_F(PlaybackTransportTest, FadeOutOfNoLengthEndsAtOnce) {
-    const double paused = PlayAndPauseAfter(LongTone(), 0.5);
-    engine::FadeOut(0.0f);
-    const WavAudio out = FinishAndRead();
-    EXPECT_EQ(out.Frames(), FrameAt(paused));
 }
 
 TEST_F(PlaybackTransportTest, PlayWhilePlayingRestartsWithTheNewTrack) {
