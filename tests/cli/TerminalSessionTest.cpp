@@ -142,6 +142,11 @@ TEST(TerminalSession, PlaysTheDemoPausesSeeksChangesGainAndQuits) {
 
     pane.Keys({"Space"});
     ASSERT_TRUE(pane.WaitForText("[Playing]", screen)) << screen;
+    pane.Keys({"s"});  // stopped, the meters fall to nothing
+    ASSERT_TRUE(pane.WaitForText("[Stopped]", screen)) << screen;
+    size_t meter = screen.find("\nL [");
+    ASSERT_NE(meter, std::string::npos) << screen;
+    EXPECT_EQ(screen.substr(meter, screen.find(']', meter) - meter).find('|'), std::string::npos) << screen;
     pane.Keys({"q"});
     ASSERT_TRUE(pane.WaitUntilEnded());
     screen = pane.Screen();
