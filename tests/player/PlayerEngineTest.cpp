@@ -110,23 +110,6 @@ TEST_F(PlayerEngineTest, PlaysAFixtureToItsEndWithAnalysisAndOneFinish) {
     EXPECT_NEAR(WavSeconds(wavPath), fixture.sourceSeconds, 0.1);
 }
 
-TEST_F(PlayerEngineTest, FadeOutEndsTheTrackEarlyWithOneFinish) {
-    Open("demo.mp3");
-    ASSERT_GT(player->TrackLength(), 30);
-    player->PlayStart();
-    float decay = 1;
-    player->PlayFadeOut(decay);
-    EXPECT_TRUE(player->IsPlaying());  // until the library reports the end
-    ASSERT_TRUE(WaitFor([&] { return Finished() == 1; }));
-    Settle();
-
-    EXPECT_EQ(Finished(), 1);
-    EXPECT_FALSE(player->IsPlaying());
-    double heard = WavSeconds(wavPath);
-    EXPECT_GT(heard, 0.5);
-    EXPECT_LT(heard, 10.0);  // far short of the whole track
-}
-
 TEST_F(PlayerEngineTest, PauseSeekAndResumeGoOnFromTheNewPosition) {
     UseOutput("wav:");
     Open("demo.mp3");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PlayerTestSupport.h"
+#include "runtime/PropertyBag.h"
 
 namespace corvane::player::testing {
 namespace {
@@ -70,6 +71,16 @@ TEST_F(PlayerInformationTest, StreamPropertiesComeFromTheEntry) {
     SetFile("/music/missing.mp3");
     EXPECT_EQ(player->FileSize(), 8000);
     ExpectNoFileValues();
+
+    // Loading a saved state without a name leaves the entry on its last file,
+    // which the player then neither reports nor writes.
+    SetFile(kSongA);
+    runtime::MemoryPropertyBag noName;
+    player->ReadProperties(noName);
+    ExpectNoFileValues();
+    Text title = u"Lost";
+    player->SetID3Title(title);
+    EXPECT_TRUE(fake->writtenTags.empty());
 }
 
 TEST_F(PlayerInformationTest, TagTextsAreTrimmedOfSpaces) {
