@@ -1,6 +1,8 @@
 // The play-list control as its container drives it: persistence of its file
 // name, painting, sizing and termination.
 #include <set>
+#include <tuple>
+#include <utility>
 #include <stdexcept>
 
 #include "runtime/BitmapResource.h"
@@ -57,15 +59,12 @@ TEST_F(PlayListLifecycleTest, TheFileNameIsTheOnlyPersistedProperty) {
 }
 
 TEST_F(PlayListLifecycleTest, ResizeAlwaysGivesThirtyTwoPixelsSquare) {
-    list.Resize(9000, 15);
-    EXPECT_EQ(site.ExtentWidth(), 32 * 15);
-    EXPECT_EQ(site.ExtentHeight(), 32 * 15);
-
     DenseSite dense(loop);
-    CVMP3PlayList other(dense, library);
-    other.Resize(1, 1);
-    EXPECT_EQ(dense.ExtentWidth(), 32 * 12);
-    EXPECT_EQ(dense.ExtentHeight(), 32 * 9);
+    CVMP3PlayList control(dense, library);
+    for (auto [width, height] : {std::pair{9000, 15}, {1, 1}}) {
+        control.Resize(width, height);
+        EXPECT_EQ(std::pair(dense.ExtentWidth(), dense.ExtentHeight()), std::pair(32 * 12, 32 * 9));
+    }
 }
 
 TEST_F(PlayListLifecycleTest, PaintDrawsTheControlBitmapAtTheCorner) {
@@ -73,11 +72,8 @@ TEST_F(PlayListLifecycleTest, PaintDrawsTheControlBitmapAtTheCorner) {
     ASSERT_EQ(site.drawn.size(), 1u);
     const runtime::Bitmap &bitmap = *site.drawn[0].bitmap;
     EXPECT_EQ(&bitmap, runtime::FindBitmapResource(u"PLAYLIST_CONTROL"));
-    EXPECT_EQ(site.drawn[0].x, 0);
-    EXPECT_EQ(site.drawn[0].y, 0);
-    ASSERT_EQ(bitmap.width, 32);
-    ASSERT_EQ(bitmap.height, 32);
-    ASSERT_EQ(bitmap.pixels.size(), 32u * 32u);
+    EXPECT_EQ(std::pair(site.drawn[0].x, site.drawn[0].y), std::pair(0, 0));
+    ASSERT_EQ(std::tuple(bitmap.width, bitmap.height, bitmap.pixels.size()), std::tuple(32, 32, 32u * 32u));
 
     // Raised: light top-left edge, dark bottom-right edge, grey face; blue
     // letters in the upper half and a white page below them.
@@ -93,9 +89,7 @@ TEST_F(PlayListLifecycleTest, PaintDrawsTheControlBitmapAtTheCorner) {
 
     const runtime::Bitmap *toolbox = runtime::FindBitmapResource(u"30000");
     ASSERT_NE(toolbox, nullptr);
-    EXPECT_EQ(toolbox->width, 16);
-    EXPECT_EQ(toolbox->height, 15);
-    EXPECT_EQ(toolbox->pixels.size(), 16u * 15u);
+    EXPECT_EQ(std::tuple(toolbox->width, toolbox->height, toolbox->pixels.size()), std::tuple(16, 15, 16u * 15u));
 }
 
 TEST_F(PlayListLifecycleTest, EntriesTheHostHoldsOutliveTheControl) {

@@ -4,6 +4,8 @@
 
 namespace corvane::testing {
 
+namespace {
+
 std::string FrameInfo(int seconds) {
     return "1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|4000000|9000|" + std::to_string(seconds);
 }
@@ -16,6 +18,8 @@ std::string TagBlock(const std::string &title, const std::string &artist) {
     }
     return block + '\0';
 }
+
+}  // namespace
 
 void ExpectError(const runtime::AutomationError &error, int32_t number, const Text &description, const Text &source) {
     EXPECT_EQ(error.Number(), number);

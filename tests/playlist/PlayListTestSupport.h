@@ -20,11 +20,6 @@ namespace corvane::testing {
 using runtime::Text;
 using runtime::Variant;
 
-// The frame information of a made-up audio file that plays `seconds`.
-std::string FrameInfo(int seconds);
-// An ID3v1 tag block with a title and an artist (either may be empty).
-std::string TagBlock(const std::string &title, const std::string &artist);
-
 // The error that `call` raises; a test failure when it raises none.
 template <class Call>
 runtime::AutomationError ErrorOf(Call &&call) {
@@ -44,6 +39,7 @@ std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list);
 
 class PlayListTest : public ::testing::Test {
 protected:
+    // A made-up audio file of `seconds`, with an ID3v1 tag when a title or an artist is given.
     void AddFile(const std::string &name, int seconds, const std::string &title = {}, const std::string &artist = {});
     bool Add(const std::string &name, const Variant &before = Variant::Missing(),
              const Variant &after = Variant::Missing(), const Variant &key = Variant::Missing());
