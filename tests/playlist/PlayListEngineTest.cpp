@@ -33,15 +33,14 @@ TEST(PlayListEngineTest, ASavedListLoadsBackWithTrueLengths) {
     const std::string copied = scratch + "/Grüße – ü.mp3";
     fs::copy_file(corvane::testing::FixturePath("l3_mpeg1_cbr192_stereo.mp3"), copied);
 
-    const std::vector<std::string> fixtures = {"l3_mpeg1_cbr128_joint_v1.mp3", "demo.mp3", "l2_mpeg1_192_stereo_v1.mp3"};
     std::vector<std::string> paths;
     std::vector<double> seconds;
-    for (const std::string &name : fixtures) {
+    for (const std::string &name : {"l3_mpeg1_cbr128_joint_v1.mp3", "demo.mp3", "l2_mpeg1_192_stereo_v1.mp3",
+                                    "l3_mpeg1_cbr192_stereo.mp3"}) {
         paths.push_back(corvane::testing::FixturePath(name));
         seconds.push_back(corvane::testing::AudioFixtureNamed(name).sourceSeconds);
     }
-    paths.push_back(copied);
-    seconds.push_back(corvane::testing::AudioFixtureNamed("l3_mpeg1_cbr192_stereo.mp3").sourceSeconds);
+    paths.back() = copied;
 
     runtime::MessageLoop loop;
     runtime::RecordingControlSite site(loop);
