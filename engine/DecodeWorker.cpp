@@ -53,7 +53,12 @@ void DecodeWorker::Run() {
         while (!Stopping() && channels_.audio.WritableCount() / 2 >= kChunkFrames / 4 &&
                channels_.requestedEpoch.load(std::memory_order_acquire) == epoch_) {
             if (!DecodeInto(kChunkFrames)) break;
-            channels_.sinkBell.Ring();
+            // A sink that drained the ring is woken once there is a good
+            // stretch to play, not for every chunk: fewer switches between
+            // the threads when the output runs as fast as it can.
+            if (channels_.audio.ReadableCount() >= channels_.audio.Capacity() / kRefillDivisor) {
+                channels_.sinkBell.Ring();
+            }
         }
         channels_.sinkBell.Ring();
     }
