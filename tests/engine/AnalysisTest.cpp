@@ -1,6 +1,7 @@
 // The analysis of heard audio: its scales and where each value comes from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -77,24 +78,21 @@ TEST(AnalysisTest, WaveFormIsTheLatestSamplesInOrder) {
 }
 
 TEST(AnalysisTest, VuIsThePeakOfTheIntervalSinceTheLastSnapshot) {
+    struct Interval {
+        double left, right;  // 0, 0: nothing heard since the last snapshot
+    };
     Analyzer analyzer;
     AnalysisSnapshot snapshot;
-    const std::vector<float> loud = Stereo(2000, 1000, 0.9, 1000, 0.3);
-    analyzer.Add(loud.data(), 2000);
-    analyzer.TakeSnapshot(snapshot);
-    EXPECT_NEAR(snapshot.vu[1], 0.9 * kVuMax, 30);
-    EXPECT_NEAR(snapshot.vu[2], 0.3 * kVuMax, 30);
-    EXPECT_EQ(snapshot.vu[0], snapshot.vu[1]);
-
-    const std::vector<float> quiet = Stereo(2000, 1000, 0.1, 1000, 0.6);
-    analyzer.Add(quiet.data(), 2000);
-    analyzer.TakeSnapshot(snapshot);
-    EXPECT_NEAR(snapshot.vu[1], 0.1 * kVuMax, 30);
-    EXPECT_NEAR(snapshot.vu[2], 0.6 * kVuMax, 30);
-    EXPECT_EQ(snapshot.vu[0], snapshot.vu[2]);
-
-    analyzer.TakeSnapshot(snapshot);  // nothing heard since
-    EXPECT_EQ(snapshot.vu[0], 0);
+    for (const Interval i : {Interval{0.9, 0.3}, Interval{0.1, 0.6}, Interval{0.0, 0.0}}) {
+        if (i.left > 0.0) {
+            const std::vector<float> heard = Stereo(2000, 1000, i.left, 1000, i.right);
+            analyzer.Add(heard.data(), 2000);
+        }
+        analyzer.TakeSnapshot(snapshot);
+        EXPECT_NEAR(snapshot.vu[1], i.left * kVuMax, 30) << i.left;
+        EXPECT_NEAR(snapshot.vu[2], i.right * kVuMax, 30) << i.right;
+        EXPECT_EQ(snapshot.vu[0], std::max(snapshot.vu[1], snapshot.vu[2]));
+    }
 }
 
 TEST(AnalysisTest, LevelsBeyondFullScaleAreCappedAndResetForgetsAll) {
