@@ -47,7 +47,9 @@ void *FindSymbol(void *module, const char *name) {
 void CloseModule(void *module) { FreeLibrary(static_cast<HMODULE>(module)); }
 #else
 void *OpenModule(const std::string &path, std::string &error) {
-    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped after dlclose: the audio system's libraries that the decoder
+    // pulls in keep allocations in their globals, which an unload would strand.
+    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!module) {
         const char *message = dlerror();
         error = message ? message : "unknown error";
