@@ -37,13 +37,22 @@ double WavSeconds(const std::string &path) {
     return static_cast<double>(audio.Frames()) / audio.sampleRate;
 }
 
+// Loaded once and kept for the whole run: an engine unloaded after each test
+// takes its long-lived allocations' roots with it, and the leak checker would
+// then report them.
+decoder::DecoderLibraryRef SharedEngine() {
+    static auto *engine =
+        new decoder::DecoderLibraryRef(std::make_shared<decoder::DynamicDecoderLibrary>(corvane::testing::EnginePath()));
+    return *engine;
+}
+
 class PlayerEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scratch = corvane::testing::MakeScratchDir("player-engine");
         wavPath = scratch + "/out.wav";
         UseOutput("wav-fast:");
-        library = std::make_shared<decoder::DynamicDecoderLibrary>(corvane::testing::EnginePath());
+        library = SharedEngine();
         player = std::make_unique<CVMP3Player>(site, library);
         site.Connect([this](int32_t, const Text &name) {
             if (name == kVisualizationUpdateName) OnVisualization();
