@@ -9,8 +9,8 @@ namespace corvane::cli {
 
 namespace {
 
-const OptionSpec *FindSpec(const std::vector<OptionSpec> &known, const std::string &name) {
-    auto found = std::find_if(known.begin(), known.end(), [&](const OptionSpec &spec) { return spec.name == name; });
+const OptionRule *FindRule(const std::vector<OptionRule> &known, const std::string &name) {
+    auto found = std::find_if(known.begin(), known.end(), [&](const OptionRule &rule) { return rule.name == name; });
     return found == known.end() ? nullptr : &*found;
 }
 
@@ -28,7 +28,7 @@ std::optional<int> ParseInt(const std::string &text) {
     return static_cast<int>(value);
 }
 
-Arguments Arguments::Parse(const std::vector<std::string> &words, const std::vector<OptionSpec> &known) {
+Arguments Arguments::Parse(const std::vector<std::string> &words, const std::vector<OptionRule> &known) {
     Arguments parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -47,9 +47,9 @@ Arguments Arguments::Parse(const std::vector<std::string> &words, const std::vec
             inlineValue = name.substr(equals + 1);
             name.resize(equals);
         }
-        const OptionSpec *spec = FindSpec(known, name);
-        if (!spec) throw UsageError("unknown option '" + word + "'");
-        if (!spec->takesValue) {
+        const OptionRule *rule = FindRule(known, name);
+        if (!rule) throw UsageError("unknown option '" + word + "'");
+        if (!rule->takesValue) {
             if (inlineValue) throw UsageError("option --" + name + " takes no value");
             parsed.options_[name] = "";
         } else if (inlineValue) {

@@ -16,7 +16,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string name;  // without the leading "--"
     bool takesValue = false;
 };
@@ -24,7 +24,7 @@ struct OptionSpec {
 class Arguments {
 public:
     // Throws UsageError for an unknown option or a value that is missing.
-    static Arguments Parse(const std::vector<std::string> &words, const std::vector<OptionSpec> &known);
+    static Arguments Parse(const std::vector<std::string> &words, const std::vector<OptionRule> &known);
 
     bool Has(const std::string &option) const { return options_.count(option) != 0; }
     std::optional<std::string> Value(const std::string &option) const;

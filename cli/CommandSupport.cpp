@@ -21,7 +21,7 @@ int ReportUsage(const std::string &command, const std::string &message) {
 }
 
 std::optional<int> ParseCommandLine(const std::string &command, const std::vector<std::string> &words,
-                                    const std::vector<OptionSpec> &known, const char *help, Arguments &args) {
+                                    const std::vector<OptionRule> &known, const char *help, Arguments &args) {
     try {
         args = Arguments::Parse(words, known);
     } catch (const UsageError &error) {

@@ -40,7 +40,7 @@ int ReportUsage(const std::string &command, const std::string &message);
 // already answers the command (its help printed, or a usage problem
 // reported); nullopt when the command goes on.
 std::optional<int> ParseCommandLine(const std::string &command, const std::vector<std::string> &words,
-                                    const std::vector<OptionSpec> &known, const char *help, Arguments &args);
+                                    const std::vector<OptionRule> &known, const char *help, Arguments &args);
 
 // A path made absolute against the current folder (nothing else changes).
 std::string AbsolutePath(const std::string &path);

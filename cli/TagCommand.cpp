@@ -79,7 +79,7 @@ const char *TagHelp() {
 
 int RunTagCommand(const std::vector<std::string> &words) {
     Arguments args;
-    const std::vector<OptionSpec> options = {{"title", true}, {"artist", true}, {"album", true}, {"year", true},
+    const std::vector<OptionRule> options = {{"title", true}, {"artist", true}, {"album", true}, {"year", true},
                                              {"comment", true}, {"genre", true}, {"help"}};
     if (auto answered = ParseCommandLine("tag", words, options, TagHelp(), args))
         return *answered;

@@ -11,7 +11,7 @@
 namespace corvane::cli {
 namespace {
 
-const std::vector<OptionSpec> kOptions = {{"json"}, {"output", true}, {"before", true}, {"help"}};
+const std::vector<OptionRule> kOptions = {{"json"}, {"output", true}, {"before", true}, {"help"}};
 
 TEST(Arguments, SeparatesOptionsFromPositionalWords) {
     auto args = Arguments::Parse({"a.mp3", "--json", "--output", "x.wav", "b.mp3", "--before=3", "-h"}, kOptions);
