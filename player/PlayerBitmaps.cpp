@@ -13,11 +13,6 @@ namespace corvane::player {
 
 namespace {
 
-constexpr std::array<uint32_t, 16> kStandardPalette = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
 uint8_t PaletteIndex(char pixel) {
     switch (pixel) {
     case 'W': return 15;
@@ -27,18 +22,6 @@ uint8_t PaletteIndex(char pixel) {
     case 'B': return 12;
     default: return 7;
     }
-}
-
-template <size_t Rows>
-runtime::Bitmap MakeBitmap(const std::string_view (&rows)[Rows]) {
-    runtime::Bitmap bitmap;
-    bitmap.width = static_cast<int>(rows[0].size());
-    bitmap.height = static_cast<int>(Rows);
-    bitmap.palette = kStandardPalette;
-    bitmap.pixels.reserve(static_cast<size_t>(bitmap.width) * Rows);
-    for (std::string_view row : rows)
-        for (char pixel : row) bitmap.pixels.push_back(PaletteIndex(pixel));
-    return bitmap;
 }
 
 // A raised grey square: the letters MP3 in blue above two beamed notes.
@@ -99,12 +82,12 @@ constexpr std::string_view kToolboxArt[15] = {
 }  // namespace
 
 const runtime::Bitmap &ControlBitmap() {
-    static const runtime::Bitmap bitmap = MakeBitmap(kControlArt);
+    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kControlArt, PaletteIndex);
     return bitmap;
 }
 
 const runtime::Bitmap &ToolboxBitmap() {
-    static const runtime::Bitmap bitmap = MakeBitmap(kToolboxArt);
+    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kToolboxArt, PaletteIndex);
     return bitmap;
 }
 

@@ -13,12 +13,6 @@ namespace corvane::playlist {
 
 namespace {
 
-// The 16 colours of the classic palette, in their usual order.
-constexpr std::array<uint32_t, 16> kPalette = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
 // One letter per pixel: k black, n navy, . silver, g grey, B blue, W white.
 uint8_t PaletteIndexOf(char pixel) {
     switch (pixel) {
@@ -29,17 +23,6 @@ uint8_t PaletteIndexOf(char pixel) {
     case 'W': return 15;
     default: return 7;
     }
-}
-
-template <size_t Rows>
-runtime::Bitmap MakeBitmap(const std::array<std::string_view, Rows> &art) {
-    runtime::Bitmap bitmap;
-    bitmap.width = static_cast<int>(art[0].size());
-    bitmap.height = static_cast<int>(Rows);
-    bitmap.palette = kPalette;
-    for (std::string_view row : art)
-        for (char pixel : row) bitmap.pixels.push_back(PaletteIndexOf(pixel));
-    return bitmap;
 }
 
 constexpr std::array<std::string_view, 32> kControlArt = {
@@ -109,8 +92,8 @@ static_assert(AllRowsAre(kToolboxArt, 16), "the toolbox bitmap is 16 pixels wide
 void RegisterPlayListBitmaps() {
     static std::once_flag once;
     std::call_once(once, [] {
-        static const runtime::Bitmap control = MakeBitmap(kControlArt);
-        static const runtime::Bitmap toolbox = MakeBitmap(kToolboxArt);
+        static const runtime::Bitmap control = runtime::BitmapFromArt(kControlArt, PaletteIndexOf);
+        static const runtime::Bitmap toolbox = runtime::BitmapFromArt(kToolboxArt, PaletteIndexOf);
         runtime::RegisterBitmapResource(u"PLAYLIST_CONTROL", &control);
         runtime::RegisterBitmapResource(u"30000", &toolbox);
     });

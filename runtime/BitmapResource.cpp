@@ -20,6 +20,17 @@ Registry &TheRegistry() {
 
 }  // namespace
 
+Bitmap BitmapFromArt(std::span<const std::string_view> rows, uint8_t (*indexOf)(char)) {
+    Bitmap bitmap;
+    bitmap.width = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+    bitmap.height = static_cast<int>(rows.size());
+    bitmap.palette = kStandardPalette;
+    bitmap.pixels.reserve(static_cast<size_t>(bitmap.width) * rows.size());
+    for (std::string_view row : rows)
+        for (char pixel : row) bitmap.pixels.push_back(indexOf(pixel));
+    return bitmap;
+}
+
 void RegisterBitmapResource(const Text &name, const Bitmap *bitmap) {
     Registry &registry = TheRegistry();
     std::lock_guard lock(registry.mutex);

@@ -3,6 +3,8 @@
 // component's own resources are on Windows.
 #include <array>
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "runtime/Text.h"
@@ -18,6 +20,16 @@ struct Bitmap {
 
     uint32_t ColorAt(int x, int y) const { return palette[pixels[static_cast<size_t>(y * width + x)] & 15]; }
 };
+
+// The 16 colours of the standard palette, in their usual order.
+inline constexpr std::array<uint32_t, 16> kStandardPalette = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+// A standard-palette bitmap drawn as text: one character per pixel, rows top
+// to bottom, each character mapped to its palette index by indexOf.
+Bitmap BitmapFromArt(std::span<const std::string_view> rows, uint8_t (*indexOf)(char));
 
 // Registers a resource under a name (done once by the library that owns it).
 void RegisterBitmapResource(const Text &name, const Bitmap *bitmap);
