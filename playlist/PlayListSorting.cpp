@@ -3,7 +3,6 @@
 // order) produce: a stable order. It is computed here by a stable sort with
 // the same comparison, and each entry's sorting text is read, folded and
 // widened once per sort.
-#include <locale.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -55,49 +54,6 @@ bool InOrder(const Key &a, const Key &b, int32_t sortOrder) {
     return sortOrder == corMP3SortAscending ? a < b : b < a;
 }
 
-// The collation that runtime::CompareNoCase uses: the user's locale (LC_ALL,
-// LC_COLLATE or LANG), or none for the "C" locale or one not installed.
-locale_t SortingCollationLocale() {
-    static locale_t locale = [] {
-        for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-            const char *value = std::getenv(variable);
-            if (!value || !*value) continue;
-            std::string_view view(value);
-            if (view == "C" || view == "POSIX" || view.starts_with("C.")) return static_cast<locale_t>(nullptr);
-            return newlocale(LC_COLLATE_MASK, value, static_cast<locale_t>(nullptr));
-        }
-        return static_cast<locale_t>(nullptr);
-    }();
-    return locale;
-}
-
-// A sorting text folded once and widened to code points. Folding a folded
-// text changes nothing, so comparing two of these in the collation orders
-// them exactly as CompareNoCase orders the original texts.
-std::wstring FoldedCodePoints(const Text &text) {
-    const Text folded = runtime::FoldCase(text);  // valid UTF-16: lone surrogates are gone
-    std::wstring wide;
-    wide.reserve(folded.size());
-    for (size_t i = 0; i < folded.size(); ++i) {
-        const char32_t c = folded[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < folded.size()) {
-            wide.push_back(static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (folded[++i] - 0xDC00)));
-        } else {
-            wide.push_back(static_cast<wchar_t>(c));
-        }
-    }
-    return wide;
-}
-
-int CompareFolded(const std::wstring &a, const std::wstring &b, locale_t collation) {
-    if (a == b) return 0;
-    if (collation) {
-        const int order = wcscoll_l(a.c_str(), b.c_str(), collation);
-        if (order != 0) return order;
-    }
-    return a.compare(b);  // texts that the locale does not tell apart keep a fixed order
-}
-
 // Stable-sorts the records by a key made once per record.
 template <class Key, class MakeKey, class Less>
 void StableSortByKey(std::vector<PlayListSortingEntry> &list, MakeKey makeKey, Less less) {
@@ -147,9 +103,8 @@ void OrderSortingList(std::vector<PlayListSortingEntry> &list, CorvanePlayListSo
                                  [&](int64_t a, int64_t b) { return InOrder(a, b, sortOrder); });
         return;
     }
-    const locale_t collation = SortingCollationLocale();
-    StableSortByKey<std::wstring>(list, FoldedCodePoints, [&](const std::wstring &a, const std::wstring &b) {
-        return InOrder(CompareFolded(a, b, collation), 0, sortOrder);
+    StableSortByKey<std::wstring>(list, runtime::CollationKey, [&](const std::wstring &a, const std::wstring &b) {
+        return InOrder(runtime::CompareCollationKeys(a, b), 0, sortOrder);
     });
 }
 

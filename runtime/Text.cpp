@@ -143,12 +143,6 @@ std::wstring ToWide(TextView text) {
     return wide;
 }
 
-int CodePointOrder(TextView a, TextView b) {
-    std::wstring wa = ToWide(a), wb = ToWide(b);
-    int order = wa.compare(wb);
-    return order < 0 ? -1 : order > 0 ? 1 : 0;
-}
-
 }  // namespace
 
 std::string ToUtf8(TextView text) {
@@ -203,15 +197,19 @@ Text FoldCase(TextView text) {
     return out;
 }
 
-int CompareNoCase(TextView a, TextView b) {
-    Text fa = FoldCase(a), fb = FoldCase(b);
-    if (fa == fb) return 0;
+int CompareNoCase(TextView a, TextView b) { return CompareCollationKeys(CollationKey(a), CollationKey(b)); }
+
+std::wstring CollationKey(TextView text) { return ToWide(FoldCase(text)); }
+
+int CompareCollationKeys(const std::wstring &a, const std::wstring &b) {
+    if (a == b) return 0;
     if (locale_t locale = CollationLocale()) {
-        int order = wcscoll_l(ToWide(fa).c_str(), ToWide(fb).c_str(), locale);
+        int order = wcscoll_l(a.c_str(), b.c_str(), locale);
         if (order != 0) return order < 0 ? -1 : 1;
     }
     // Texts that the locale does not tell apart keep a fixed order.
-    return CodePointOrder(fa, fb);
+    int order = a.compare(b);
+    return order < 0 ? -1 : 1;
 }
 
 Text ToText(int64_t number) {

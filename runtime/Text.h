@@ -37,6 +37,13 @@ Text FoldCase(TextView text);
 // <0, 0 or >0.
 int CompareNoCase(TextView a, TextView b);
 
+// A text's comparison key: folded once and widened to code points, so that a
+// sort folds each text once instead of on every comparison.
+// CompareCollationKeys orders two keys exactly as CompareNoCase orders the
+// texts they were made from.
+std::wstring CollationKey(TextView text);
+int CompareCollationKeys(const std::wstring &a, const std::wstring &b);
+
 Text ToText(int64_t number);
 // Shortest decimal text that reads back as the same value (1, 2.5, -0.125).
 Text ToText(double number);
