@@ -5,6 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+COVERAGE_BUILD ?= build-coverage
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
@@ -12,7 +13,7 @@ FUZZ_SECONDS ?= 30
 GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo -GNinja)
 CTEST = ctest --output-on-failure -j$(JOBS) --timeout 600
 
-.PHONY: all deps build demo test test-plain test-asan test-tsan bench fuzz install clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan coverage bench fuzz install clean
 
 all: build
 
@@ -52,6 +53,20 @@ test-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
 
 test: test-plain test-asan test-tsan
 
+# Line and branch coverage of the product code by the plain suite, per folder.
+# The report stays in the build folder.
+$(COVERAGE_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(COVERAGE_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BENCH=OFF \
+	  -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS=--coverage \
+	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
+
+coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt
+	@scripts/install-deps.sh core coverage
+	cmake --build $(COVERAGE_BUILD) -j$(JOBS)
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	cd $(COVERAGE_BUILD) && $(CTEST)
+	scripts/coverage-report.sh $(COVERAGE_BUILD)
+
 bench: build
 	@scripts/install-deps.sh core bench
 	cmake --build $(BUILD) -j$(JOBS)
@@ -68,4 +83,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)

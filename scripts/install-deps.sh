@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when something is missing.
-# Usage: scripts/install-deps.sh [core] [bench] [fuzz] [windows]
+# Usage: scripts/install-deps.sh [core] [bench] [fuzz] [coverage] [windows]
 set -euo pipefail
 
 core=(cmake ninja-build g++ pkg-config make
@@ -9,6 +9,7 @@ core=(cmake ninja-build g++ pkg-config make
       lame twolame libasound2-plugins tmux)
 bench=(mpg123 ffmpeg)
 fuzz=(clang libclang-rt-14-dev)
+coverage=(gcovr)
 windows=(mingw-w64 wine64)
 
 groups=("$@")
@@ -20,6 +21,7 @@ for group in "${groups[@]}"; do
     core) wanted+=("${core[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
     fuzz) wanted+=("${fuzz[@]}") ;;
+    coverage) wanted+=("${coverage[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
