@@ -8,7 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 summary=$build/coverage-summary.json
 gcovr --root "$top" --object-directory "$build" \
   --exclude "$top/tests/" --exclude "$top/bench/" --exclude "$top/fuzz/" --exclude "$top/examples/" \
-  --json-summary "$summary" --print-summary >/dev/null
+  --json-summary "$summary" 2>"$build/gcovr.log" >/dev/null
 python3 - "$summary" <<'PY'
 import json, sys
 files = json.load(open(sys.argv[1]))["files"]

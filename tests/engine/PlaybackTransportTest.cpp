@@ -138,7 +138,14 @@ TEST_F(PlaybackTransportTest, PauseHoldsThePositionSilentlyAndContinueResumesThe
     EXPECT_EQ(Mismatches(out, pauseFrame + kRampMargin, out.Frames(), decoded, pauseFrame + kRampMargin), 0u);
 }
 
-TEST_F(PlaybackTransportTest, SeekWhilePausedContinuesFromTheTarget) {
+TEST_F(PlaybackTransportTest, SeekWhilePausedContinuesFromTheClampedTarget) {
+    const double length = static_cast<double>(LongSweepDecoded().Frames()) / kRate;
+    for (auto [target, expected] : {std::pair{-3.0, 0.0}, {1.0e9, length}, {std::nan(""), 0.0}}) {
+        PlayAndPauseAfter(LongSweep(), 0.2);
+        engine::SeekPlaying(target);
+        EXPECT_NEAR(PositionNow(), expected, 1e-9) << target;
+        engine::StopPlaying();
+    }
     const double paused = PlayAndPauseAfter(LongSweep(), 0.5);
     engine::SeekPlaying(2.0);
     const StatusReading reading = ReadStatus();
@@ -166,20 +173,6 @@ TEST_F(PlaybackTransportTest, SeekWhilePlayingGoesOnFromTheTarget) {
     ASSERT_LT(out.Frames(), decoded.Frames());
     const size_t seekFrame = out.Frames() - tail;
     EXPECT_EQ(Mismatches(out, seekFrame, out.Frames(), decoded, FrameAt(6.0)), 0u);
-}
-
-TEST_F(PlaybackTransportTest, SeekTargetsOutsideTheTrackAreClamped) {
-    struct Case {
-        double target;
-        double expectedPosition;
-    };
-    const double length = static_cast<double>(LongSweepDecoded().Frames()) / kRate;
-    for (const Case c : {Case{-3.0, 0.0}, Case{1.0e9, length}, Case{std::nan(""), 0.0}}) {
-        PlayAndPauseAfter(LongSweep(), 0.2);
-        engine::SeekPlaying(c.target);
-        EXPECT_NEAR(PositionNow(), c.expectedPosition, 1e-9) << c.target;
-        engine::StopPlaying();
-    }
 }
 
 // Both end the track where the pause held it, without a sound more.
@@ -213,6 +206,12 @@ TEST_F(PlaybackTransportTest, StopEndsTheOutput) {
     EXPECT_LT(out.Frames(), LongSweepDecoded().Frames());
     EXPECT_EQ(Mismatches(out, 0, out.Frames() - kRampMargin, LongSweepDecoded(), 0), 0u);
     EXPECT_LT(std::abs(out.samples.back()), 0.05f);  // it stopped quietly
+    // Without a playback the commands do nothing.
+    for (int16_t result : {engine::PausePlaying(), engine::ContinuePlaying(), engine::SeekPlaying(3.0),
+                           engine::FadeOut(1.0f), engine::StopPlaying()})
+        EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadStatus().status, 3);
+    EXPECT_EQ(engine::IsFinished(), 0);
 }
 
 // Started from a pause, so that the fade begins at a known frame.
@@ -238,19 +237,6 @@ TEST_F(PlaybackTransportTest, PlayWhilePlayingRestartsWithTheNewTrack) {
     const WavAudio out = FinishAndRead();
     EXPECT_EQ(out.Frames(), FrameAt(0.5));
     EXPECT_NEAR(ToneAmplitude(out, 0, 440.0, {0.1, 0.4}), 0.3, 0.02);
-}
-
-TEST_F(PlaybackTransportTest, CommandsWithoutAPlaybackDoNothing) {
-    ASSERT_EQ(engine::Play(LongSweep().c_str()), 0);
-    engine::StopPlaying();
-    EXPECT_EQ(engine::PausePlaying(), 0);
-    EXPECT_EQ(engine::ContinuePlaying(), 0);
-    EXPECT_EQ(engine::SeekPlaying(3.0), 0);
-    EXPECT_EQ(engine::FadeOut(1.0f), 0);
-    EXPECT_EQ(engine::StopPlaying(), 0);
-    const StatusReading reading = ReadStatus();
-    EXPECT_EQ(reading.status, 3);
-    EXPECT_EQ(engine::IsFinished(), 0);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include "engine/StreamDecoder.h"
 #include "support/Fixtures.h"
 #include "support/Paths.h"
+#include "support/ToneAnalysis.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -15,39 +15,15 @@ namespace corvane::engine {
 namespace {
 
 using testing::FixturePath;
+using testing::Stretch;
 
-struct Decoded {
-    std::vector<float> samples;
+testing::WavAudio DecodeWhole(const std::string &name) {
+    testing::WavAudio audio;
     StreamFormat format;
-    int64_t Frames() const { return static_cast<int64_t>(samples.size() / kOutputChannels); }
-};
-
-Decoded DecodeWhole(const std::string &name) {
-    Decoded d;
-    EXPECT_EQ(DecodeFile(FixturePath(name), d.samples, d.format), 0) << name;
-    return d;
-}
-
-// Amplitude of the component at hz in one channel (Goertzel).
-double AmplitudeAt(const Decoded &d, int channel, double hz, int64_t from, int64_t count) {
-    const double w = 2 * std::numbers::pi * hz / d.format.sampleRate;
-    const double c = 2 * std::cos(w);
-    double s1 = 0, s2 = 0;
-    for (int64_t n = 0; n < count; ++n) {
-        const double s0 = d.samples[static_cast<size_t>(2 * (from + n) + channel)] + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return 2 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - c * s1 * s2)) / static_cast<double>(count);
-}
-
-double Rms(const Decoded &d, int channel, int64_t from, int64_t count) {
-    double sum = 0;
-    for (int64_t n = 0; n < count; ++n) {
-        const double v = d.samples[static_cast<size_t>(2 * (from + n) + channel)];
-        sum += v * v;
-    }
-    return std::sqrt(sum / static_cast<double>(count));
+    EXPECT_EQ(DecodeFile(FixturePath(name), audio.samples, format), 0) << name;
+    audio.sampleRate = format.sampleRate;
+    audio.channels = kOutputChannels;
+    return audio;
 }
 
 TEST(StreamDecoder, OpenGivesTheErrorNumberOfEachBadFile) {
@@ -70,39 +46,31 @@ TEST(StreamDecoder, GaplessFileDecodesToItsSourceLength) {
         EXPECT_EQ(decoder.Format().sampleRate, f.sampleRate);
         EXPECT_EQ(decoder.Format().sourceChannels, f.channels);
         EXPECT_EQ(decoder.TotalFrames(), f.SourceSamples()) << f.name;
-        EXPECT_EQ(DecodeWhole(f.name).Frames(), f.SourceSamples()) << f.name;
+        EXPECT_EQ(static_cast<int64_t>(DecodeWhole(f.name).Frames()), f.SourceSamples()) << f.name;
     }
 }
 
-TEST(StreamDecoder, MonoIsHeardInBothChannels) {
-    const Decoded d = DecodeWhole("l3_mpeg1_mono_both.mp3");
-    ASSERT_GT(d.Frames(), 0);
-    EXPECT_EQ(d.format.sourceChannels, 1);
-    for (int64_t n = 0; n < d.Frames(); ++n) {
-        ASSERT_EQ(d.samples[static_cast<size_t>(2 * n)], d.samples[static_cast<size_t>(2 * n + 1)]) << n;
-    }
-    EXPECT_GT(Rms(d, 0, d.Frames() / 4, d.Frames() / 2), 0.2);  // the 440 Hz sine of amplitude 0.5
-}
+// Mono is heard in both channels; stereo keeps its channels apart; each
+// Layer I fixture carries in channel c a sine placed in one subband.
+TEST(StreamDecoder, ChannelsCarryTheirOwnTones) {
+    const testing::WavAudio mono = DecodeWhole("l3_mpeg1_mono_both.mp3");
+    ASSERT_GT(mono.Frames(), 0u);
+    for (size_t n = 0; n < mono.Frames(); ++n) ASSERT_EQ(mono.At(n, 0), mono.At(n, 1)) << n;
+    EXPECT_NEAR(testing::ToneAmplitude(mono, 0, 440, {0.5, 1.5}), 0.5, 0.05);
 
-TEST(StreamDecoder, StereoToneKeepsItsChannelsApart) {
-    const Decoded tone = DecodeWhole("l3_mpeg1_dual.mp3");  // 440 Hz left, 660 Hz right
-    ASSERT_GT(tone.Frames(), 0);
-    const int64_t from = tone.format.sampleRate / 2, count = tone.format.sampleRate;
-    EXPECT_GT(AmplitudeAt(tone, 0, 440, from, count), 0.4);
-    EXPECT_LT(AmplitudeAt(tone, 0, 660, from, count), 0.02);
-    EXPECT_GT(AmplitudeAt(tone, 1, 660, from, count), 0.4);
-    EXPECT_LT(AmplitudeAt(tone, 1, 440, from, count), 0.02);
-}
+    const testing::WavAudio dual = DecodeWhole("l3_mpeg1_dual.mp3");  // 440 Hz left, 660 Hz right
+    EXPECT_GT(testing::ToneAmplitude(dual, 0, 440, {0.5, 1.5}), 0.4);
+    EXPECT_LT(testing::ToneAmplitude(dual, 0, 660, {0.5, 1.5}), 0.02);
+    EXPECT_GT(testing::ToneAmplitude(dual, 1, 660, {0.5, 1.5}), 0.4);
+    EXPECT_LT(testing::ToneAmplitude(dual, 1, 440, {0.5, 1.5}), 0.02);
 
-TEST(StreamDecoder, LayerOneFixturesCarryTheirSubbandTones) {
     for (const auto &f : testing::AudioFixtures()) {
         if (f.layer != 1) continue;
-        const Decoded d = DecodeWhole(f.name);
-        ASSERT_EQ(d.Frames(), f.exactFrames * 384) << f.name;
-        const int64_t from = d.format.sampleRate / 4, count = d.format.sampleRate / 2;
+        const testing::WavAudio d = DecodeWhole(f.name);
+        ASSERT_EQ(static_cast<int64_t>(d.Frames()), f.exactFrames * 384) << f.name;
         for (int channel = 0; channel < f.channels; ++channel) {
-            const double rms = Rms(d, channel, from, count);
-            const double tone = AmplitudeAt(d, channel, testing::LayerOneToneHz(f.sampleRate, channel), from, count);
+            const double rms = testing::Rms(d, channel, {0.25, 0.75});
+            const double tone = testing::ToneAmplitude(d, channel, testing::LayerOneToneHz(f.sampleRate, channel), {0.25, 0.75});
             EXPECT_GT(rms, 0.1) << f.name << " channel " << channel;
             // Nearly all the energy is in the one sine: its rms is amplitude / sqrt 2.
             EXPECT_NEAR(tone / std::sqrt(2.0), rms, 0.1 * rms) << f.name << " channel " << channel;
@@ -110,67 +78,51 @@ TEST(StreamDecoder, LayerOneFixturesCarryTheirSubbandTones) {
     }
 }
 
-TEST(StreamDecoder, SeekLandsOnTheExactSample) {
+TEST(StreamDecoder, SeekLandsOnTheExactSampleAndIsClampedToTheStream) {
     for (const char *name : {"l3_mpeg1_vbr_noxing.mp3", "l3_mpeg1_vbr_xing_v2.mp3", "l3_mpeg2_vbr_mono.mp3",
                              "l2_mpeg1_192_stereo_v1.mp3", "l1_mpeg1_384_stereo.mp3"}) {
-        const Decoded whole = DecodeWhole(name);
+        const testing::WavAudio whole = DecodeWhole(name);
         StreamDecoder decoder;
         ASSERT_EQ(decoder.Open(FixturePath(name)), 0);
-        ASSERT_EQ(decoder.TotalFrames(), whole.Frames());
-        const int64_t total = whole.Frames();
+        const auto total = static_cast<int64_t>(whole.Frames());
+        ASSERT_EQ(decoder.TotalFrames(), total);
         for (int64_t target : {total / 2, int64_t{1}, int64_t{575}, int64_t{1152}, int64_t{0}, total / 3 + 7, total - 100}) {
             ASSERT_TRUE(decoder.Seek(target)) << name << " @" << target;
             EXPECT_EQ(decoder.Position(), target);
             std::vector<float> buffer(2 * 1000);
             const size_t got = decoder.Read(buffer.data(), 1000);
-            const auto expected = static_cast<size_t>(std::min<int64_t>(1000, total - target));
-            ASSERT_EQ(got, expected) << name << " @" << target;
-            // Equal up to float rounding; one sample early or late would
-            // differ by far more.
-            for (size_t i = 0; i < 2 * got; ++i) {
-                ASSERT_NEAR(buffer[i], whole.samples[static_cast<size_t>(2 * target) + i], 1e-6)
-                    << name << " @" << target << "+" << i / 2;
-            }
+            ASSERT_EQ(got, static_cast<size_t>(std::min<int64_t>(1000, total - target))) << name << " @" << target;
+            // Equal up to float rounding; one sample early or late would differ by far more.
+            for (size_t i = 0; i < 2 * got; ++i)
+                ASSERT_NEAR(buffer[i], whole.samples[static_cast<size_t>(2 * target) + i], 1e-6) << name << " @" << target;
             EXPECT_EQ(decoder.Position(), target + static_cast<int64_t>(got));
         }
+        float buffer[64];
+        ASSERT_TRUE(decoder.Seek(total + 5000));
+        EXPECT_EQ(decoder.Position(), total);
+        EXPECT_EQ(decoder.Read(buffer, 32), 0u);
+        ASSERT_TRUE(decoder.Seek(-20));
+        EXPECT_EQ(decoder.Read(buffer, 32), 32u);
     }
 }
 
-TEST(StreamDecoder, SeekIsClampedToTheStream) {
+// Any chunk size reads to the end; a second open and a close start afresh.
+TEST(StreamDecoder, ReadsToTheEndInAnyChunkSizeAndReopensAfresh) {
+    const auto total = static_cast<int64_t>(DecodeWhole("l2_mpeg2_64_mono.mp3").Frames());
     StreamDecoder decoder;
-    ASSERT_EQ(decoder.Open(FixturePath("l3_mpeg1_cbr128_joint_v1.mp3")), 0);
-    ASSERT_TRUE(decoder.Seek(decoder.TotalFrames() + 5000));
-    EXPECT_EQ(decoder.Position(), decoder.TotalFrames());
-    float buffer[64];
-    EXPECT_EQ(decoder.Read(buffer, 32), 0u);
-    ASSERT_TRUE(decoder.Seek(-20));
-    EXPECT_EQ(decoder.Position(), 0);
-    EXPECT_EQ(decoder.Read(buffer, 32), 32u);
-}
-
-TEST(StreamDecoder, ReadsToTheEndInAnyChunkSize) {
-    const int64_t total = DecodeWhole("l2_mpeg2_64_mono.mp3").Frames();
     for (size_t chunk : {size_t{1}, size_t{577}, size_t{100000}}) {
-        StreamDecoder decoder;
         ASSERT_EQ(decoder.Open(FixturePath("l2_mpeg2_64_mono.mp3")), 0);
         std::vector<float> buffer(2 * chunk);
         int64_t frames = 0;
         while (const size_t got = decoder.Read(buffer.data(), chunk)) frames += static_cast<int64_t>(got);
         EXPECT_EQ(frames, total) << chunk;
         EXPECT_EQ(decoder.Position(), total);
-        EXPECT_EQ(decoder.Read(buffer.data(), chunk), 0u);
     }
-}
-
-TEST(StreamDecoder, ReopenAndCloseStartAfresh) {
-    StreamDecoder decoder;
-    ASSERT_EQ(decoder.Open(FixturePath("l3_mpeg1_cbr128_joint_v1.mp3")), 0);
-    float buffer[2 * 256];
-    ASSERT_EQ(decoder.Read(buffer, 256), 256u);
     ASSERT_EQ(decoder.Open(FixturePath("l3_mpeg25_cbr32_mono.mp3")), 0);
     EXPECT_EQ(decoder.Position(), 0);
     EXPECT_EQ(decoder.Format().sampleRate, 11025);
     decoder.Close();
+    float buffer[2 * 256];
     EXPECT_FALSE(decoder.IsOpen());
     EXPECT_EQ(decoder.Format().sampleRate, 0);
     EXPECT_EQ(decoder.Read(buffer, 256), 0u);

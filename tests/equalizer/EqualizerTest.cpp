@@ -83,115 +83,81 @@ const std::u16string kExists = u"Frequency band already exists in equalizer.";
 const std::u16string kMissing = u"Frequency band does not exist in equalizer.";
 const std::u16string kNoBands = u"There are no frequency bands currently assigned to the equalizer.";
 
-TEST_F(EqualizerTest, StartsEmptyDisabledAndSilent) {
-    CorvaneMP3Channels all = corMP3AllChannels, left = corMP3LeftChannel, right = corMP3RightChannel;
-    EXPECT_EQ(eq->BandCount(), 0);
-    EXPECT_FALSE(eq->Enabled());
-    EXPECT_EQ(eq->Gain(all) + eq->Gain(left) + eq->Gain(right), 0);
-    EXPECT_THAT(fake->calls, IsEmpty());
-}
-
 TEST_F(EqualizerTest, AddBandClampsTheFrequencyIntoItsKey) {
-    struct Case {
-        int16_t asked, stored;
-    };
-    for (Case c : {Case{30000, 22000}, Case{22000, 22000}, Case{22001, 22000}, Case{32767, 22000}, Case{1, 1},
-                   Case{0, 1}, Case{-5, 1}, Case{-32768, 1}, Case{440, 440}}) {
-        SCOPED_TRACE(c.asked);
+    for (auto [asked, stored] : {std::pair<int16_t, int16_t>{30000, 22000}, {22001, 22000}, {1, 1}, {0, 1},
+                                 {-32768, 1}, {440, 440}}) {
+        SCOPED_TRACE(asked);
         eq->Clear();
-        eq->AddBand(c.asked);
-        EXPECT_EQ(BandAt(1)->GetFrequency(), c.stored);
-        EXPECT_EQ(BandOf(c.stored), BandAt(1));
-
+        eq->AddBand(asked);
+        EXPECT_EQ(BandAt(1)->GetFrequency(), stored);
+        EXPECT_EQ(BandOf(stored), BandAt(1));  // the very object, not a copy
         EqualizerBand band;
-        int16_t frequency = c.asked;
+        int16_t frequency = asked;
         band.SetFrequency(frequency);
-        EXPECT_EQ(frequency, c.stored) << "written back";
-        EXPECT_EQ(band.GetFrequency(), c.stored);
+        EXPECT_EQ(frequency, stored) << "written back";
+        EXPECT_EQ(band.GetFrequency(), stored);
     }
 }
 
-TEST_F(EqualizerTest, AddTakesTheClampedKeyAndRemoveTheGivenOne) {
-    eq->AddBand(30000);
+// Bands keep their insertion order; each change of the layout sends it, and
+// adding or removing takes the clamped key.
+TEST_F(EqualizerTest, AddAndRemoveSendTheLayoutInInsertionOrder) {
+    AddBands({1000, 60, 30000});
+    EXPECT_THAT(fake->calls,
+                ElementsAre(CreateEqCall({1000}), CreateEqCall({1000, 60}), CreateEqCall({1000, 60, 22000})));
+    EXPECT_THAT(Frequencies(), ElementsAre(1000, 60, 22000));
     fake->ClearCalls();
     ExpectRaise([&] { eq->AddBand(22000); }, 30090, kExists);
     ExpectRaise([&] { eq->RemoveBand(30000); }, 30091, kMissing);
-    EXPECT_EQ(eq->BandCount(), 1);
     EXPECT_THAT(fake->calls, IsEmpty());
-
-    eq->AddBand(0);
-    ExpectRaise([&] { eq->AddBand(-5); }, 30090, kExists);
-    EXPECT_THAT(Frequencies(), ElementsAre(22000, 1));
-
-    fake->ClearCalls();
-    eq->RemoveBand(22000);
-    eq->RemoveBand(1);  // the last band: no layout to send
-    EXPECT_EQ(eq->BandCount(), 0);
-    EXPECT_THAT(fake->calls, ElementsAre(CreateEqCall({1})));
-    ExpectRaise([&] { eq->RemoveBand(1); }, 30091, kMissing);
-}
-
-TEST_F(EqualizerTest, BandsKeepInsertionOrderAndEachChangeSendsTheLayout) {
-    AddBands({1000, 60, 14000});
-    EXPECT_THAT(fake->calls,
-                ElementsAre(CreateEqCall({1000}), CreateEqCall({1000, 60}), CreateEqCall({1000, 60, 14000})));
-    EXPECT_EQ(BandAt(1)->GetFrequency(), 1000);
-    EXPECT_EQ(BandAt(3)->GetFrequency(), 14000);
-    EXPECT_THAT(Frequencies(), ElementsAre(1000, 60, 14000));
-
-    fake->ClearCalls();
     eq->RemoveBand(60);
-    EXPECT_THAT(fake->calls, ElementsAre(CreateEqCall({1000, 14000})));
-    EXPECT_EQ(BandAt(2)->GetFrequency(), 14000);
+    EXPECT_THAT(fake->calls, ElementsAre(CreateEqCall({1000, 22000})));
+    EXPECT_EQ(BandAt(2)->GetFrequency(), 22000);
+    fake->ClearCalls();
+    eq->RemoveBand(1000);
+    eq->RemoveBand(22000);  // the last band: no layout to send
+    EXPECT_THAT(fake->calls, ElementsAre(CreateEqCall({22000})));
 }
 
 TEST_F(EqualizerTest, BandLooksUpByFrequencyOrPosition) {
-    AddBands({1000, 60, 14000});
-    EXPECT_EQ(BandOf(60)->GetFrequency(), 60);
-    EXPECT_EQ(BandOf(60), BandAt(2));  // the very object, not a copy
-    ExpectRaise([&] { BandAt(4); }, 30091, kMissing);
-    ExpectRaise([&] { BandAt(0); }, 30091, kMissing);
-    ExpectRaise([&] { BandAt(-1); }, 30091, kMissing);
-    ExpectRaise([&] { BandOf(61); }, 30091, kMissing);
-
-    int16_t value = 1;
-    CorvaneEQBands unknown = static_cast<CorvaneEQBands>(7);
-    EXPECT_EQ(eq->Band(value, unknown), nullptr);
-}
-
-TEST_F(EqualizerTest, BandOnAnEmptyEqualizerAlwaysReportsNoBands) {
-    for (int32_t selectBy : {0, 1, 7, -1}) {
+    for (int32_t selectBy : {0, 1, 7}) {
         for (int16_t value : {0, 1, 60}) {
             CorvaneEQBands how = static_cast<CorvaneEQBands>(selectBy);
             ExpectRaise([&] { eq->Band(value, how); }, 30092, kNoBands);
         }
     }
+    AddBands({1000, 60, 14000});
+    EXPECT_EQ(BandOf(60), BandAt(2));
+    for (int16_t position : {0, 4, -1}) ExpectRaise([&] { BandAt(position); }, 30091, kMissing);
+    ExpectRaise([&] { BandOf(61); }, 30091, kMissing);
+    int16_t value = 1;
+    CorvaneEQBands unknown = static_cast<CorvaneEQBands>(7);
+    EXPECT_EQ(eq->Band(value, unknown), nullptr);
 }
 
 TEST_F(EqualizerTest, ChannelGainsAreClampedAndAlwaysSent) {
     CorvaneMP3Channels all = corMP3AllChannels, left = corMP3LeftChannel, right = corMP3RightChannel;
     CorvaneMP3Channels unknown = static_cast<CorvaneMP3Channels>(5);
+    EXPECT_EQ(eq->Gain(all) + eq->Gain(left) + eq->Gain(right), 0);
     eq->SetGain(all, 25);
-    EXPECT_EQ(eq->Gain(left), 20);
-    EXPECT_EQ(eq->Gain(right), 20);
+    EXPECT_EQ(std::pair(eq->Gain(left), eq->Gain(right)), std::pair(20.0f, 20.0f));
     eq->SetGain(left, -30);
-    EXPECT_EQ(eq->Gain(left), -20);
     EXPECT_EQ(eq->Gain(all), 0);
     eq->SetGain(right, 3.5f);
-    EXPECT_EQ(eq->Gain(right), 3.5f);
     EXPECT_EQ(eq->Gain(all), -8.25f);
     eq->SetGain(unknown, 3);  // changes nothing, still sends
     EXPECT_EQ(eq->Gain(unknown), 0);
     EXPECT_THAT(fake->calls,
                 ElementsAre("set_gain(20,20)", "set_gain(-20,20)", "set_gain(-20,3.5)", "set_gain(-20,3.5)"));
-
-    for (float asked : {20.0f, -20.0f, 20.5f, -20.5f, 1e30f}) {
+    for (float asked : {20.5f, -20.5f, 1e30f}) {
         eq->SetGain(left, asked);
         EXPECT_EQ(eq->Gain(left), asked > 0 ? 20 : -20) << asked;
     }
 }
 
+// The switch is sent on its own; the layout and gains go whatever its state.
 TEST_F(EqualizerTest, SendsDoNotDependOnTheSwitch) {
+    EXPECT_FALSE(eq->Enabled());
     eq->SetEnabled(false);
     eq->AddBand(500);
     BandAt(1)->SetGain(2);
@@ -199,33 +165,25 @@ TEST_F(EqualizerTest, SendsDoNotDependOnTheSwitch) {
     eq->SetGain(all, 1);
     eq->SetEnabled(true);
     EXPECT_TRUE(eq->Enabled());
-    eq->SetEnabled(true);
-    EXPECT_THAT(fake->calls, ElementsAre("eq_state(0)", CreateEqCall({500}), SetEqCall({2}), "set_gain(1,1)",
-                                         "eq_state(1)", "eq_state(1)"));
+    EXPECT_THAT(fake->calls, ElementsAre("eq_state(0)", CreateEqCall({500}), SetEqCall({2}), "set_gain(1,1)", "eq_state(1)"));
 }
 
-TEST_F(EqualizerTest, BandGainIsStoredUncheckedAndSendsAllGains) {
-    AddBands({1000, 60});
-    fake->ClearCalls();
-    BandAt(2)->SetGain(100);
-    EXPECT_EQ(BandAt(2)->Gain(), 100);
-    BandAt(1)->SetGain(-50);
-    EXPECT_THAT(fake->calls, ElementsAre(SetEqCall({0, 100}), SetEqCall({-50, 100})));
-}
-
-TEST_F(EqualizerTest, ThirtyThreeBandsSendAllFrequenciesButOnly32Gains) {
+// A band gain is stored unchecked and sends all gains; a 33rd band's
+// frequency is sent but its gain is left out.
+TEST_F(EqualizerTest, BandGainsSendUpToThirtyTwoGains) {
     std::vector<int> frequencies, gains;
     for (int i = 1; i <= 33; ++i) frequencies.push_back(i * 100);
     AddBands(frequencies);
-    EXPECT_EQ(eq->BandCount(), 33);
     EXPECT_EQ(fake->calls.back(), CreateEqCall(frequencies));
-
     fake->ClearCalls();
+    BandAt(2)->SetGain(100);
+    EXPECT_EQ(BandAt(2)->Gain(), 100);
+    EXPECT_EQ(fake->calls.back(), SetEqCall({0, 100}));
     for (int16_t i = 1; i <= 33; ++i) BandAt(i)->SetGain(i);
     for (int i = 1; i <= 32; ++i) gains.push_back(i);
-    ASSERT_EQ(fake->calls.size(), 33u);
-    EXPECT_EQ(fake->calls[31], SetEqCall(gains));
-    EXPECT_EQ(fake->calls[32], SetEqCall(gains));  // the 33rd band's gain is left out
+    ASSERT_EQ(fake->calls.size(), 34u);
+    EXPECT_EQ(fake->calls[32], SetEqCall(gains));
+    EXPECT_EQ(fake->calls[33], SetEqCall(gains));
 }
 
 TEST_F(EqualizerTest, ClearEmptiesTheBandsAndSendsNothing) {
@@ -233,7 +191,6 @@ TEST_F(EqualizerTest, ClearEmptiesTheBandsAndSendsNothing) {
     fake->ClearCalls();
     eq->Clear();
     EXPECT_EQ(eq->BandCount(), 0);
-    EXPECT_THAT(eq->NewEnum(), IsEmpty());
     EXPECT_THAT(fake->calls, IsEmpty());
     eq->AddBand(60);  // the keys are free again
     EXPECT_THAT(Frequencies(), ElementsAre(60));
@@ -242,6 +199,7 @@ TEST_F(EqualizerTest, ClearEmptiesTheBandsAndSendsNothing) {
 TEST_F(EqualizerTest, ABandHeldAfterRemovalOrClearStillReportsToItsEqualizer) {
     std::weak_ptr<Equalizer> watch = eq;
     AddBands({1000, 60, 14000});
+    ExpectRaise([&] { eq->AddBand(60); }, 30090, kExists);  // a refused band keeps nothing alive
     BandAt(1)->SetGain(7);
     auto removed = BandOf(60);
     eq->RemoveBand(60);
@@ -257,18 +215,8 @@ TEST_F(EqualizerTest, ABandHeldAfterRemovalOrClearStillReportsToItsEqualizer) {
     EXPECT_FALSE(watch.expired()) << "a band the host holds keeps its equalizer";
     fake->ClearCalls();
     cleared->SetGain(5);
-    EXPECT_EQ(cleared->Gain(), 5);
     EXPECT_THAT(fake->calls, ElementsAre(SetEqCall({})));
     cleared.reset();
-    EXPECT_TRUE(watch.expired());
-}
-
-TEST_F(EqualizerTest, ARefusedBandDoesNotKeepTheEqualizerAlive) {
-    std::weak_ptr<Equalizer> watch = eq;
-    eq->AddBand(100);
-    ExpectRaise([&] { eq->AddBand(100); }, 30090, kExists);
-    eq->Clear();
-    eq.reset();
     EXPECT_TRUE(watch.expired());
 }
 

@@ -1,9 +1,9 @@
 // The play-list control as its container drives it: persistence of its file
 // name, painting, sizing and termination.
 #include <set>
+#include <stdexcept>
 #include <tuple>
 #include <utility>
-#include <stdexcept>
 
 #include "runtime/BitmapResource.h"
 #include "runtime/PropertyBag.h"
@@ -20,21 +20,12 @@ public:
     void WriteProperty(const Text &, const Variant &, const Variant &) override { throw std::runtime_error("refused"); }
 };
 
-class DenseSite : public runtime::RecordingControlSite {
-public:
-    using RecordingControlSite::RecordingControlSite;
-    int32_t TwipsPerPixelX() const override { return 12; }
-    int32_t TwipsPerPixelY() const override { return 9; }
-};
-
 using PlayListLifecycleTest = PlayListTest;
 
 TEST_F(PlayListLifecycleTest, TheFileNameIsTheOnlyPersistedProperty) {
-    runtime::MemoryPropertyBag fresh;
+    runtime::MemoryPropertyBag fresh, saved;
     list.WriteProperties(fresh);
     EXPECT_EQ(fresh.Size(), 0u);
-
-    runtime::MemoryPropertyBag saved;
     Text name = u"C:\\Lists\\party.m3u";
     list.SetFilename(name);
     AddFile("a.mp3", 5);
@@ -49,44 +40,37 @@ TEST_F(PlayListLifecycleTest, TheFileNameIsTheOnlyPersistedProperty) {
     EXPECT_EQ(reloaded.Filename(), u"C:\\Lists\\party.m3u");
     EXPECT_EQ(reloaded.Count(), 0);
     EXPECT_TRUE(site.changedProperties.empty());
-
-    CVMP3PlayList blank(site, library);
-    blank.ReadProperties(fresh);
-    EXPECT_EQ(blank.Filename(), u"");
     RefusingBag refusing;
-    EXPECT_NO_THROW(blank.ReadProperties(refusing));
-    EXPECT_NO_THROW(blank.WriteProperties(refusing));
+    EXPECT_NO_THROW(reloaded.ReadProperties(refusing));
+    EXPECT_NO_THROW(reloaded.WriteProperties(refusing));
 }
 
-TEST_F(PlayListLifecycleTest, ResizeAlwaysGivesThirtyTwoPixelsSquare) {
-    DenseSite dense(loop);
+TEST_F(PlayListLifecycleTest, PaintsItsBitmapAtTheCornerAndStaysThirtyTwoPixelsSquare) {
+    struct DenseSite : runtime::RecordingControlSite {
+        using RecordingControlSite::RecordingControlSite;
+        int32_t TwipsPerPixelX() const override { return 12; }
+        int32_t TwipsPerPixelY() const override { return 9; }
+    } dense(loop);
     CVMP3PlayList control(dense, library);
     for (auto [width, height] : {std::pair{9000, 15}, {1, 1}}) {
         control.Resize(width, height);
         EXPECT_EQ(std::pair(dense.ExtentWidth(), dense.ExtentHeight()), std::pair(32 * 12, 32 * 9));
     }
-}
 
-TEST_F(PlayListLifecycleTest, PaintDrawsTheControlBitmapAtTheCorner) {
     list.Paint();
     ASSERT_EQ(site.drawn.size(), 1u);
     const runtime::Bitmap &bitmap = *site.drawn[0].bitmap;
     EXPECT_EQ(&bitmap, runtime::FindBitmapResource(u"PLAYLIST_CONTROL"));
     EXPECT_EQ(std::pair(site.drawn[0].x, site.drawn[0].y), std::pair(0, 0));
     ASSERT_EQ(std::tuple(bitmap.width, bitmap.height, bitmap.pixels.size()), std::tuple(32, 32, 32u * 32u));
-
     // Raised: light top-left edge, dark bottom-right edge, grey face; blue
     // letters in the upper half and a white page below them.
-    EXPECT_EQ(bitmap.ColorAt(0, 0), 0xFFFFFFu);
-    EXPECT_EQ(bitmap.ColorAt(31, 31), 0x000000u);
-    EXPECT_EQ(bitmap.ColorAt(2, 2), 0xC0C0C0u);
+    EXPECT_EQ(std::tuple(bitmap.ColorAt(0, 0), bitmap.ColorAt(31, 31), bitmap.ColorAt(2, 2)),
+              std::tuple(0xFFFFFFu, 0x000000u, 0xC0C0C0u));
     std::set<uint32_t> upper, lower;
     for (int y = 2; y < 29; ++y)
         for (int x = 2; x < 29; ++x) (y < 11 ? upper : lower).insert(bitmap.ColorAt(x, y));
-    EXPECT_TRUE(upper.count(0x0000FF));
-    EXPECT_FALSE(upper.count(0xFFFFFF));
-    EXPECT_TRUE(lower.count(0xFFFFFF));
-
+    EXPECT_TRUE(upper.count(0x0000FF) && !upper.count(0xFFFFFF) && lower.count(0xFFFFFF));
     const runtime::Bitmap *toolbox = runtime::FindBitmapResource(u"30000");
     ASSERT_NE(toolbox, nullptr);
     EXPECT_EQ(std::tuple(toolbox->width, toolbox->height, toolbox->pixels.size()), std::tuple(16, 15, 16u * 15u));
@@ -105,7 +89,6 @@ TEST_F(PlayListLifecycleTest, EntriesTheHostHoldsOutliveTheControl) {
         EXPECT_EQ(control.TotalPlayListTime(), 77);  // termination leaves the total as it was
     }
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->Filename(), u"kept.mp3");
     EXPECT_EQ(kept->TrackLength(), 77);
 }
 

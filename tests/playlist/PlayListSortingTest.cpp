@@ -15,21 +15,6 @@ namespace {
 using playlist::PlayListSortingEntry;
 using Names = std::vector<std::string>;
 
-// Passes of neighbour exchanges until a pass exchanges nothing: the order
-// that the play list's sort must give.
-void ExchangeSort(std::vector<PlayListSortingEntry> &list, CorvanePlayListSortType type, int32_t order) {
-    for (bool exchanged = true; exchanged;) {
-        exchanged = false;
-        for (size_t i = 0; i + 1 < list.size(); ++i) {
-            const int c = playlist::CompareSortingEntries(list[i], list[i + 1], type);
-            if ((order == corMP3SortDescending && c < 0) || (order == corMP3SortAscending && c > 0)) {
-                std::swap(list[i], list[i + 1]);
-                exchanged = true;
-            }
-        }
-    }
-}
-
 class PlayListSortingTest : public PlayListTest {
 protected:
     struct File {
@@ -50,51 +35,34 @@ protected:
     }
 };
 
-TEST_F(PlayListSortingTest, ShortListsStayAsTheyAre) {
-    for (const Names &files : {Names{}, Names{"only.mp3"}}) {
-        for (const std::string &name : files) AddFiles({{name, 5, "T", "A"}});
-        for (int type : {0, 1, 2, 3, 9})
-            for (int order : {-1, 0, 1, 2}) EXPECT_EQ(SortedNames(CorvanePlayListSortType{type}, order), files);
+// File sorts by the text after the last backslash, title and artist fall back
+// to that file part, time sorts numerically, and equal keys keep their order.
+TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
+    AddFiles({{"C:\\b\\Zed.mp3", 245, "same", ""}, {"D:\\Alpha.mp3", 95, "SAME", "X"}, {"C:\\a\\beta.mp3", 1000, "", "Y"},
+              {"C:\\z/aardvark.mp3", 95, "Moon", "Ann"}});  // "/" belongs to the file part: z/aardvark
+    struct Case {
+        CorvanePlayListSortType type;
+        int32_t order;
+        std::string expected;  // first letters of the file parts
+    } cases[] = {
+        {corMP3SortByFile, corMP3SortAscending, "AbzZ"},   {corMP3SortByFile, corMP3SortDescending, "ZzbA"},
+        {corMP3SortByTime, corMP3SortAscending, "zAZb"},   {corMP3SortByTime, corMP3SortDescending, "bZzA"},
+        {corMP3SortByID3Title, corMP3SortAscending, "bzZA"},
+        // "Ann - Moon", "Unknown Artist - same", "X - SAME", "Y - Untitled"
+        {corMP3SortByID3Tag, corMP3SortAscending, "zZAb"}, {corMP3SortByID3Tag, corMP3SortDescending, "bAZz"},
+    };
+    for (const Case &c : cases) {
+        std::string order;
+        for (const std::string &name : SortedNames(c.type, c.order)) order += name[name.find_last_of('\\') + 1];
+        EXPECT_EQ(order, c.expected) << c.type << " " << c.order;
     }
 }
 
-TEST_F(PlayListSortingTest, ByFileUsesTheTextAfterTheLastBackslashWithoutCase) {
-    AddFiles({{"C:\\b\\Zed.mp3", 1, "", ""}, {"D:\\Alpha.mp3", 1, "", ""}, {"C:\\a\\beta.mp3", 1, "", ""},
-              {"C:\\z/aardvark.mp3", 1, "", ""}});  // "/" belongs to the file part: z/aardvark
-    const Names ascending = {"D:\\Alpha.mp3", "C:\\a\\beta.mp3", "C:\\z/aardvark.mp3", "C:\\b\\Zed.mp3"};
-    EXPECT_EQ(SortedNames(corMP3SortByFile, corMP3SortAscending), ascending);
-    EXPECT_EQ(SortedNames(corMP3SortByFile, corMP3SortDescending), Names(ascending.rbegin(), ascending.rend()));
-}
-
-TEST_F(PlayListSortingTest, SortingTextsFallBackToTheFilePart) {
-    AddFiles({{"C:\\m\\plain.mp3", 1, "", ""}, {"titled.mp3", 1, "Moon", ""}, {"artist.mp3", 1, "", "X"},
-              {"both.mp3", 1, "Sun", "Ann"}});
-    const auto records = [&](CorvanePlayListSortType type) {
-        Names texts;
-        for (const auto &record : list.BuildSortingList(type)) texts.push_back(runtime::ToUtf8(record.SortingString()));
-        return texts;
-    };
-    EXPECT_EQ(records(corMP3SortByID3Title), (Names{"plain.mp3", "Moon", "artist.mp3", "Sun"}));
-    EXPECT_EQ(records(corMP3SortByID3Tag), (Names{"plain.mp3", "Unknown Artist - Moon", "X - Untitled", "Ann - Sun"}));
-    EXPECT_EQ(records(corMP3SortByTime), (Names{"1", "1", "1", "1"}));
-    EXPECT_EQ(list.BuildSortingList(corMP3SortByFile)[2].OrigPosition(), 3);
-
-    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortAscending),
-              (Names{"artist.mp3", "titled.mp3", "C:\\m\\plain.mp3", "both.mp3"}));
-    EXPECT_EQ(SortedNames(corMP3SortByID3Tag, corMP3SortAscending),
-              (Names{"both.mp3", "C:\\m\\plain.mp3", "titled.mp3", "artist.mp3"}));
-}
-
-TEST_F(PlayListSortingTest, TimeSortsNumericallyAndEqualKeysKeepTheirOrder) {
-    AddFiles({{"a", 245, "same", ""}, {"b", 95, "SAME", ""}, {"c", 1000, "Same", ""}, {"d", 95, "other", ""}});
-    EXPECT_EQ(SortedNames(corMP3SortByTime, corMP3SortAscending), (Names{"b", "d", "a", "c"}));
-    EXPECT_EQ(SortedNames(corMP3SortByTime, corMP3SortDescending), (Names{"c", "a", "b", "d"}));
-    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortAscending), (Names{"d", "c", "a", "b"}));
-    EXPECT_EQ(SortedNames(corMP3SortByID3Title, corMP3SortDescending), (Names{"c", "a", "b", "d"}));
-}
-
-TEST_F(PlayListSortingTest, AnOtherOrderChangesNothingButTheKeys) {
-    AddFiles({{"z", 3, "", ""}, {"a", 1, "", ""}});
+TEST_F(PlayListSortingTest, AnOtherOrderOrTypeOnlyRenewsTheKeysAndShortListsStay) {
+    AddFiles({{"z", 3, "", ""}});
+    for (int type : {0, 3, 9})
+        for (int order : {-1, 0, 1, 2}) EXPECT_EQ(SortedNames(CorvanePlayListSortType{type}, order), Names{"z"});
+    AddFiles({{"a", 1, "", ""}});
     const Text key = u"first";
     ASSERT_TRUE(Add("z", Variant::Missing(), Variant::Missing(), key));
     auto keyed = list.PlayListEntries(key);
@@ -121,17 +89,25 @@ TEST_F(PlayListSortingTest, RandomOrderShufflesEveryPermutationAlike) {
     AddFiles({{"a", 1, "", ""}, {"b", 2, "", ""}, {"c", 3, "", ""}});
     std::map<Names, int> seen;
     constexpr int kRounds = 6000;
-    for (int round = 0; round < kRounds; ++round) {
-        list.ShuffleEntries();
-        ++seen[Listed()];
-    }
+    for (int round = 0; round < kRounds; ++round) ++seen[SortedNames(CorvanePlayListSortType{42}, corMP3SortRandom)];
     ASSERT_EQ(seen.size(), 6u);
     for (const auto &[order, count] : seen) EXPECT_NEAR(count, kRounds / 6, 200) << order[0] << order[1] << order[2];
-
-    Names shuffled = SortedNames(CorvanePlayListSortType{42}, corMP3SortRandom);
-    std::sort(shuffled.begin(), shuffled.end());
-    EXPECT_EQ(shuffled, (Names{"a", "b", "c"}));
     EXPECT_EQ(list.TotalPlayListTime(), 6);
+}
+
+// Passes of neighbour exchanges until a pass exchanges nothing: the order
+// that the play list's sort must give.
+void ExchangeSort(std::vector<PlayListSortingEntry> &list, CorvanePlayListSortType type, int32_t order) {
+    for (bool exchanged = true; exchanged;) {
+        exchanged = false;
+        for (size_t i = 0; i + 1 < list.size(); ++i) {
+            const int c = playlist::CompareSortingEntries(list[i], list[i + 1], type);
+            if ((order == corMP3SortDescending && c < 0) || (order == corMP3SortAscending && c > 0)) {
+                std::swap(list[i], list[i + 1]);
+                exchanged = true;
+            }
+        }
+    }
 }
 
 TEST(PlayListSortOrder, MatchesTheExchangeSortOnRandomLists) {
@@ -155,12 +131,8 @@ TEST(PlayListSortOrder, MatchesTheExchangeSortOnRandomLists) {
             auto expected = records, actual = records;
             ExchangeSort(expected, type, order);
             playlist::OrderSortingList(actual, type, order);
-            std::vector<int32_t> want, got;
-            for (size_t i = 0; i < size; ++i) {
-                want.push_back(expected[i].OrigPosition());
-                got.push_back(actual[i].OrigPosition());
-            }
-            EXPECT_EQ(got, want) << "trial " << trial << " order " << order;
+            for (size_t i = 0; i < size; ++i)
+                ASSERT_EQ(actual[i].OrigPosition(), expected[i].OrigPosition()) << "trial " << trial << " order " << order;
         }
     }
 }
