@@ -77,24 +77,6 @@ TEST(AnalysisTest, WaveFormIsTheLatestSamplesInOrder) {
     }
 }
 
-TEST(AnalysisTest, VuIsThePeakOfTheIntervalSinceTheLastSnapshot) {
-    struct Interval {
-        double left, right;  // 0, 0: nothing heard since the last snapshot
-    };
-    Analyzer analyzer;
-    AnalysisSnapshot snapshot;
-    for (const Interval i : {Interval{0.9, 0.3}, Interval{0.1, 0.6}, Interval{0.0, 0.0}}) {
-        if (i.left > 0.0) {
-            const std::vector<float> heard = Stereo(2000, 1000, i.left, 1000, i.right);
-            analyzer.Add(heard.data(), 2000);
-        }
-        analyzer.TakeSnapshot(snapshot);
-        EXPECT_NEAR(snapshot.vu[1], i.left * kVuMax, 30) << i.left;
-        EXPECT_NEAR(snapshot.vu[2], i.right * kVuMax, 30) << i.right;
-        EXPECT_EQ(snapshot.vu[0], std::max(snapshot.vu[1], snapshot.vu[2]));
-    }
-}
-
 TEST(AnalysisTest, LevelsBeyondFullScaleAreCappedAndResetForgetsAll) {
     Analyzer analyzer;
     const std::vector<float> over = Stereo(512, 500, 1.5, 500, 1.5);

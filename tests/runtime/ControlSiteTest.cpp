@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "runtime/AutomationError.h"
-#include "runtime/BitmapResource.h"
 #include "runtime/ControlSite.h"
 #include "runtime/MessageLoop.h"
 
@@ -40,14 +39,6 @@ TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
     site.RaiseEvent(1, u"A");
     site.RaiseEvent(1, u"A");
     EXPECT_EQ(calls, 1);
-}
-
-TEST(BitmapResources, FoundByNameOnceRegistered) {
-    static const Bitmap bitmap{2, 1, {0x112233}, {0, 0}};
-    EXPECT_EQ(FindBitmapResource(u"TestBitmapNotThere"), nullptr);
-    RegisterBitmapResource(u"TestBitmap", &bitmap);
-    EXPECT_EQ(FindBitmapResource(u"TestBitmap"), &bitmap);
-    EXPECT_EQ(FindBitmapResource(u"TestBitmap")->ColorAt(1, 0), 0x112233u);
 }
 
 TEST(AutomationError, CarriesNumberSourceAndDescription) {

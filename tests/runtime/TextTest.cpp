@@ -35,12 +35,6 @@ TEST(TextConversion, Latin1IsOneBytePerCharacter) {
     EXPECT_EQ(FromLatin1(allBytes).size(), 256u);
 }
 
-TEST(TextHelpers, TrimSpacesRemovesOnlySpaces) {
-    EXPECT_EQ(TrimSpaces(u"  a b  "), u"a b");
-    EXPECT_EQ(TrimSpaces(u"   "), u"");
-    EXPECT_EQ(TrimSpaces(u"\ta\t"), u"\ta\t");
-}
-
 TEST(TextHelpers, FoldCaseJoinsLetterCasesOfCommonAlphabets) {
     const std::pair<Text, Text> sameKeys[] = {
         {u"Song", u"song"},
@@ -64,7 +58,10 @@ TEST(TextHelpers, CompareNoCaseIgnoresCaseAndOrdersTexts) {
     EXPECT_EQ(CompareNoCase(u"a b", u"ab") < 0, CompareNoCase(u"ab", u"a b") > 0);
 }
 
-TEST(TextHelpers, NumbersInShortestForm) {
+TEST(TextHelpers, TrimSpacesAndNumbersInShortestForm) {
+    EXPECT_EQ(TrimSpaces(u"  a b  "), u"a b");
+    EXPECT_EQ(TrimSpaces(u"   "), u"");
+    EXPECT_EQ(TrimSpaces(u"\ta\t"), u"\ta\t");
     EXPECT_EQ(ToText(int64_t(0)), u"0");
     EXPECT_EQ(ToText(int64_t(-2147483648LL)), u"-2147483648");
     // Shorter doubles are covered through Variant::ToText.

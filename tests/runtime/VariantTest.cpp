@@ -80,17 +80,10 @@ TEST(VariantConversion, ToTextUsesShortestFormAndBooleanWords) {
     for (const auto &[value, expected] : cases) EXPECT_EQ(value.ToText(), expected);
 }
 
-TEST(VariantConversion, BooleanFromTextAndNumbers) {
-    EXPECT_TRUE(Variant(u"True").ToBoolean());
-    EXPECT_TRUE(Variant(u"true").ToBoolean());
-    EXPECT_FALSE(Variant(u"FALSE").ToBoolean());
-    EXPECT_TRUE(Variant(u"-1").ToBoolean());
-    EXPECT_FALSE(Variant(u"0").ToBoolean());
-    EXPECT_TRUE(Variant(0.25).ToBoolean());
-    EXPECT_FALSE(Variant().ToBoolean());
-}
-
-TEST(VariantConversion, TypesAndEquality) {
+TEST(VariantConversion, BooleansTypesAndEquality) {
+    for (auto [value, expected] : {std::pair{Variant(u"True"), true}, {Variant(u"true"), true}, {Variant(u"FALSE"), false},
+                                   {Variant(u"-1"), true}, {Variant(u"0"), false}, {Variant(0.25), true}, {Variant(), false}})
+        EXPECT_EQ(value.ToBoolean(), expected) << ToUtf8(value.ToText());
     EXPECT_EQ(Variant().Type(), VariantType::Empty);
     EXPECT_TRUE(Variant::Missing().IsMissing());
     EXPECT_EQ(Variant(int16_t(1)).Type(), VariantType::Integer);
