@@ -61,15 +61,25 @@
 extern "C" {
 #endif
 
-/* The notification handle. The host owns the target; the library calls
- * invalidate(target) from any of its threads whenever new analysis data or a
- * new state is ready. The host coalesces such calls into one repaint on its
- * user-interface thread. A null handle means: never signal. */
+/* The notification handle, signalled from any of the library's threads
+ * whenever new analysis data or a new state is ready; the host coalesces the
+ * signals into one repaint on its user-interface thread. A null handle
+ * means: never signal.
+ * On Windows it is a window: the library posts it the message registered
+ * under CORVANE_NOTIFY_MESSAGE (RegisterWindowMessage), which the window
+ * treats as a request to repaint (message-only windows get no WM_PAINT).
+ * Elsewhere the host owns a target and the library calls
+ * invalidate(target). */
+#ifdef _WIN32
+#define CORVANE_NOTIFY_MESSAGE "CorvaneMP3.Notify"
+typedef struct HWND__ *CorvaneNotifyHandle;
+#else
 typedef struct CorvaneNotifyTarget CorvaneNotifyTarget;
 struct CorvaneNotifyTarget {
     void (*invalidate)(CorvaneNotifyTarget *self);
 };
 typedef CorvaneNotifyTarget *CorvaneNotifyHandle;
+#endif
 
 /* Sizes of the analysis arrays that get_status fills. Arrays are laid out
  * with the channel varying fastest: element (channel n, index k) is at

@@ -1,7 +1,8 @@
 #include "engine/AnalysisWorker.h"
 
+#include "engine/PlatformFile.h"
+
 #include <algorithm>
-#include <pthread.h>
 
 #include <chrono>
 
@@ -26,7 +27,7 @@ AnalysisWorker::AnalysisWorker(PlaybackChannels &channels, AudioSink &sink, cons
 AnalysisWorker::~AnalysisWorker() { Join(); }
 
 void AnalysisWorker::Start() { thread_ = std::thread([this] {
-        pthread_setname_np(pthread_self(), "cvmp3-analysis");
+        NameThisThread("cvmp3-analysis");
         Run();
     }); }
 

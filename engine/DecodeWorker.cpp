@@ -1,7 +1,8 @@
 #include "engine/DecodeWorker.h"
 
+#include "engine/PlatformFile.h"
+
 #include <algorithm>
-#include <pthread.h>
 
 #include <chrono>
 
@@ -34,7 +35,7 @@ void DecodeWorker::Prime(size_t frames) {
 }
 
 void DecodeWorker::Start() { thread_ = std::thread([this] {
-        pthread_setname_np(pthread_self(), "cvmp3-decode");
+        NameThisThread("cvmp3-decode");
         Run();
     }); }
 

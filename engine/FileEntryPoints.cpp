@@ -3,12 +3,10 @@
 #include "engine/FrameInfo.h"
 #include "engine/Id3Tag.h"
 
+#include "engine/PlatformFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane::engine {
 
@@ -19,8 +17,6 @@ constexpr int16_t kFrameInfoRead = 1;
 constexpr int16_t kFileNotFound = 53;
 constexpr size_t kFrameInfoSize = 200;
 
-bool IsMissing(int error) { return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG; }
-
 }  // namespace
 
 // A folder is reported as no such file: there is no audio file of that
@@ -28,24 +24,14 @@ bool IsMissing(int error) { return error == ENOENT || error == ENOTDIR || error 
 int16_t GetFrameInfo(const char *path, char info[201]) {
     if (info != nullptr) std::memset(info, 0, kFrameInfoSize + 1);
     if (path == nullptr || *path == '\0' || info == nullptr) return kFileNotFound;
-    // Non-blocking, so that a named pipe cannot stall the open.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return IsMissing(errno) ? kFileNotFound : kNotRecognised;
-    struct stat status {};
-    int16_t result = kNotRecognised;
-    if (::fstat(fd, &status) != 0) {
-        result = kNotRecognised;
-    } else if (S_ISDIR(status.st_mode)) {
-        result = kFileNotFound;
-    } else if (S_ISREG(status.st_mode)) {
-        if (const auto frameInfo = ReadFrameInfo(fd, status.st_size)) {
-            const std::string text = FormatFrameInfo(*frameInfo);
-            std::memcpy(info, text.data(), std::min(text.size(), kFrameInfoSize));
-            result = kFrameInfoRead;
-        }
-    }
-    ::close(fd);
-    return result;
+    const PlatformFile file(path, PlatformFile::Access::Read);
+    if (file.State() == FileState::Missing || file.State() == FileState::Folder) return kFileNotFound;
+    if (!file.IsRegular()) return kNotRecognised;
+    const auto frameInfo = ReadFrameInfo(file);
+    if (!frameInfo) return kNotRecognised;
+    const std::string text = FormatFrameInfo(*frameInfo);
+    std::memcpy(info, text.data(), std::min(text.size(), kFrameInfoSize));
+    return kFrameInfoRead;
 }
 
 int16_t GetId3Tag(const char *path, char tag[129]) {

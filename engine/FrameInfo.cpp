@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <mutex>
-#include <unistd.h>
 
 namespace corvane::engine {
 
@@ -18,13 +17,13 @@ void InitialiseLibraryOnce() {
 // Whether libmpg123 finds an MPEG audio stream in the file (it also skips
 // ID3v2 tags and junk): only a stream that the player can decode is
 // recognised.
-bool DecoderRecognises(int fd) {
+bool DecoderRecognises(const PlatformFile &file) {
     InitialiseLibraryOnce();
     mpg123_handle *handle = mpg123_new(nullptr, nullptr);
     if (handle == nullptr) return false;
     bool recognised = false;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    if (::lseek(fd, 0, SEEK_SET) == 0 && mpg123_open_fd(handle, fd) == MPG123_OK) {
+    if (file.Rewind() && mpg123_open_fd(handle, file.Descriptor()) == MPG123_OK) {
         long rate = 0;
         int channels = 0;
         int encoding = 0;
@@ -75,15 +74,15 @@ int64_t FrameInfo::LengthMilliseconds() const {
 
 int64_t FrameInfo::LengthSeconds() const { return first.sampleRate > 0 ? totalSamples / first.sampleRate : 0; }
 
-std::optional<FrameInfo> ReadFrameInfo(int fd, int64_t size) {
-    if (!DecoderRecognises(fd)) return std::nullopt;
-    BlockReader reader(fd, size);
+std::optional<FrameInfo> ReadFrameInfo(const PlatformFile &file) {
+    if (!DecoderRecognises(file)) return std::nullopt;
+    BlockReader reader(file);
     const auto layout = LocateStream(reader);
     if (!layout) return std::nullopt;
 
     FrameInfo info;
     info.first = layout->first;
-    info.fileSize = size;
+    info.fileSize = file.Size();
     info.firstAudioOffset = layout->firstAudioOffset;
     if (VbrCountFitsFile(*layout)) {
         // A VBRI count leaves out the VBRI frame, which the decoder plays.

@@ -4,6 +4,7 @@
 // that agrees with the file, otherwise from a scan of the frame headers.
 #include "engine/FrameHeader.h"
 #include "engine/FrameScan.h"
+#include "engine/PlatformFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,10 +27,10 @@ struct FrameInfo {
     int64_t LengthSeconds() const;
 };
 
-// Reads the frame information of the open regular file fd of size bytes.
-// No value when libmpg123 does not recognise an MPEG audio stream in it, or
-// the headers cannot be followed.
-std::optional<FrameInfo> ReadFrameInfo(int fd, int64_t size);
+// Reads the frame information of an open regular file. No value when
+// libmpg123 does not recognise an MPEG audio stream in it, or the headers
+// cannot be followed.
+std::optional<FrameInfo> ReadFrameInfo(const PlatformFile &file);
 
 // The "|"-separated text of fields 0 to 18 (see decoder/CorvaneMP3.h).
 std::string FormatFrameInfo(const FrameInfo &info);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unistd.h>
 
 namespace corvane::engine {
 
@@ -67,21 +66,19 @@ int64_t AudioEnd(BlockReader &reader) {
 
 }  // namespace
 
-BlockReader::BlockReader(int fd, int64_t size) : fd_(fd), size_(size) {}
+BlockReader::BlockReader(const PlatformFile &file) : file_(file), size_(file.Size()) {}
 
 bool BlockReader::Load(int64_t offset) {
     const int64_t start = offset - offset % static_cast<int64_t>(kBlockSize);
     block_.resize(kBlockSize);
-    size_t filled = 0;
-    while (filled < kBlockSize && start + static_cast<int64_t>(filled) < size_) {
-        const ssize_t got = ::pread(fd_, block_.data() + filled, kBlockSize - filled,
-                                    static_cast<off_t>(start + static_cast<int64_t>(filled)));
-        if (got <= 0) break;
-        filled += static_cast<size_t>(got);
+    const auto filled = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(kBlockSize), size_ - start));
+    if (filled == 0 || !file_.ReadAt(start, block_.data(), filled)) {
+        blockStart_ = -1;
+        return false;
     }
     block_.resize(filled);
     blockStart_ = start;
-    return filled > 0;
+    return true;
 }
 
 bool BlockReader::ReadAt(int64_t offset, uint8_t *out, size_t count) {

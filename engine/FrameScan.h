@@ -3,6 +3,7 @@
 // first audio frame behind ID3 version 2 tags and junk, reads a Xing/Info or
 // VBRI frame, and counts the frames when no such frame gives the count.
 #include "engine/FrameHeader.h"
+#include "engine/PlatformFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +15,7 @@ namespace corvane::engine {
 // frame header to the next costs no system call per frame.
 class BlockReader {
 public:
-    BlockReader(int fd, int64_t size);
+    explicit BlockReader(const PlatformFile &file);
     int64_t Size() const { return size_; }
     // Copies count bytes at offset into out; false when they are not all
     // there or the read fails.
@@ -22,7 +23,7 @@ public:
 
 private:
     bool Load(int64_t offset);
-    int fd_;
+    const PlatformFile &file_;
     int64_t size_;
     int64_t blockStart_ = -1;
     std::vector<uint8_t> block_;

@@ -4,14 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <optional>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "engine/PlatformFile.h"
 
 namespace corvane::engine {
 
@@ -30,72 +27,15 @@ constexpr const char *kGenreNames[] = {
 #include "engine/Id3GenreNames.inc"
 };
 
-// Closes the descriptor, and with it any lock taken on it, when it goes.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
+int16_t ErrorNumberOf(FileState state) {
+    switch (state) {
+    case FileState::Missing: return kFileNotFound;
+    case FileState::Denied:
+    case FileState::Folder:
+    case FileState::NotRegular: return kAccessError;
+    case FileState::Locked: return kLocked;
+    default: return kIoError;
     }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-int16_t OpenErrorNumber(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return kFileNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-    case EISDIR:
-        return kAccessError;
-    default:
-        return kIoError;
-    }
-}
-
-// Another process holds a lock that conflicts with reading (wantWrite false)
-// or writing. Only this process's own locks never conflict, so the test
-// costs two system calls and no waiting.
-bool LockedByAnotherProcess(int fd, bool wantWrite) {
-    struct flock probe {};
-    probe.l_type = wantWrite ? F_WRLCK : F_RDLCK;
-    probe.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) return true;
-    if (::flock(fd, (wantWrite ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-    return false;
-}
-
-bool ReadFully(int fd, int64_t offset, char *out, size_t count) {
-    while (count > 0) {
-        const ssize_t got = ::pread(fd, out, count, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        out += got;
-        offset += got;
-        count -= static_cast<size_t>(got);
-    }
-    return true;
-}
-
-bool WriteFully(int fd, int64_t offset, const char *data, size_t count) {
-    while (count > 0) {
-        const ssize_t put = ::pwrite(fd, data, count, static_cast<off_t>(offset));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        data += put;
-        offset += put;
-        count -= static_cast<size_t>(put);
-    }
-    return true;
 }
 
 void PutField(TagBlock &block, size_t at, size_t width, const std::string &text) {
@@ -113,13 +53,13 @@ void InitialiseLibraryOnce() {
 }
 
 // The ID3v2 tag at the start of the file, as libmpg123 parses it.
-std::optional<TagFields> ReadId3v2(int fd) {
+std::optional<TagFields> ReadId3v2(const PlatformFile &file) {
     InitialiseLibraryOnce();
     mpg123_handle *handle = mpg123_new(nullptr, nullptr);
     if (handle == nullptr) return std::nullopt;
     std::optional<TagFields> fields;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    if (::lseek(fd, 0, SEEK_SET) == 0 && mpg123_open_fd(handle, fd) == MPG123_OK) {
+    if (file.Rewind() && mpg123_open_fd(handle, file.Descriptor()) == MPG123_OK) {
         long rate = 0;
         int channels = 0;
         int encoding = 0;
@@ -174,22 +114,19 @@ TagBlock BuildTagBlock(const TagFields &fields) {
 int16_t ReadTagBlock(const std::string &path, char out[kTagBlockSize + 1]) {
     std::memset(out, 0, kTagBlockSize + 1);
     if (path.empty()) return kFileNotFound;
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) return OpenErrorNumber(errno);
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) return kIoError;
-    if (!S_ISREG(info.st_mode)) return kAccessError;
-    if (LockedByAnotherProcess(file.Get(), false)) return kLocked;
+    const PlatformFile file(path, PlatformFile::Access::Read);
+    if (!file.IsRegular()) return ErrorNumberOf(file.State());
+    if (file.LockedElsewhere(false)) return kLocked;
 
-    const int64_t size = info.st_size;
+    const int64_t size = file.Size();
     if (size >= static_cast<int64_t>(kTagBlockSize)) {
-        if (!ReadFully(file.Get(), size - static_cast<int64_t>(kTagBlockSize), out, kTagBlockSize)) return kIoError;
+        if (!file.ReadAt(size - static_cast<int64_t>(kTagBlockSize), out, kTagBlockSize)) return kIoError;
         if (StartsWith(out, "TAG")) return 0;
         std::memset(out, 0, kTagBlockSize);
     }
     char start[3] = {};
-    if (size >= 3 && ReadFully(file.Get(), 0, start, 3) && StartsWith(start, "ID3")) {
-        if (const auto fields = ReadId3v2(file.Get())) {
+    if (size >= 3 && file.ReadAt(0, start, 3) && StartsWith(start, "ID3")) {
+        if (const auto fields = ReadId3v2(file)) {
             const TagBlock block = BuildTagBlock(*fields);
             std::memcpy(out, block.data(), kTagBlockSize);
         }
@@ -197,34 +134,28 @@ int16_t ReadTagBlock(const std::string &path, char out[kTagBlockSize + 1]) {
     return 0;
 }
 
+// The block replaces the file's last 128 bytes when they are a tag, and is
+// appended otherwise; nothing before it is ever written.
 int16_t WriteTagBlock(const std::string &path, const char *block) {
     if (path.empty()) return kFileNotFound;
     if (block == nullptr) return kIoError;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return OpenErrorNumber(errno);
-    if (!S_ISREG(info.st_mode)) return kAccessError;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kAccessError;
+    const PlatformFile file(path, PlatformFile::Access::ReadWrite);
+    if (!file.IsRegular()) return ErrorNumberOf(file.State());
+    if (file.LockedElsewhere(true)) return kLocked;
 
-    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (file.Get() < 0) return OpenErrorNumber(errno);
-    if (LockedByAnotherProcess(file.Get(), true)) return kLocked;
-    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return kIoError;
-
-    const int64_t size = info.st_size;
+    const int64_t size = file.Size();
     int64_t offset = size;
     char existing[3] = {};
     if (size >= static_cast<int64_t>(kTagBlockSize) &&
-        ReadFully(file.Get(), size - static_cast<int64_t>(kTagBlockSize), existing, 3) && StartsWith(existing, "TAG")) {
+        file.ReadAt(size - static_cast<int64_t>(kTagBlockSize), existing, 3) && StartsWith(existing, "TAG")) {
         offset = size - static_cast<int64_t>(kTagBlockSize);
     }
     TagBlock data;
     std::memcpy(data.data(), block, kTagBlockSize);
     std::memcpy(data.data(), "TAG", 3);
-    if (!WriteFully(file.Get(), offset, data.data(), data.size())) {
-        if (offset == size && ::ftruncate(file.Get(), static_cast<off_t>(size)) != 0) return kIoError;
-        return kIoError;
-    }
-    return 0;
+    if (file.WriteAt(offset, data.data(), data.size()) && file.Sync()) return 0;
+    if (offset == size) file.Truncate(size);  // no half-appended block
+    return kIoError;
 }
 
 std::string Utf8ToLatin1(std::string_view utf8) {

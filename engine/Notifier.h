@@ -7,12 +7,14 @@
 
 namespace corvane::engine {
 
+// The platform's way of signalling a handle (engine/posix, engine/win32).
+void SignalNotifyHandle(CorvaneNotifyHandle handle);
+
 class Notifier {
 public:
     void SetTarget(CorvaneNotifyHandle target) { target_.store(target, std::memory_order_release); }
     void Signal() const {
-        CorvaneNotifyHandle target = target_.load(std::memory_order_acquire);
-        if (target != nullptr && target->invalidate != nullptr) target->invalidate(target);
+        if (CorvaneNotifyHandle target = target_.load(std::memory_order_acquire)) SignalNotifyHandle(target);
     }
 
 private:

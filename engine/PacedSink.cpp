@@ -1,6 +1,7 @@
 #include "engine/PacedSink.h"
 
-#include <pthread.h>
+#include "engine/PlatformFile.h"
+
 
 namespace corvane::engine {
 
@@ -24,7 +25,7 @@ int PacedSink::Start(RenderSource &source) {
     const size_t frames = pace_ == Pace::kRealTime ? kRealTimeBlockFrames : kFastBlockFrames;
     block_.assign(2 * frames, 0.0f);
     thread_ = std::thread([this, &source] {
-        pthread_setname_np(pthread_self(), "cvmp3-output");
+        NameThisThread("cvmp3-output");
         if (pace_ == Pace::kRealTime) {
             RunRealTime(source);
         } else {

@@ -5,11 +5,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane::engine {
 
@@ -23,29 +19,6 @@ constexpr long kSeekPreframes = 16;
 void InitialiseLibraryOnce() {
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
-}
-
-// Opens the file for reading and maps the failure to an error number. A
-// folder is not a file that can be read: it is an access error.
-int OpenForReading(const std::string &path, int &fd) {
-    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        switch (errno) {
-        case ENOENT:
-        case ENOTDIR:
-        case ENAMETOOLONG:
-            return kFileNotFound;
-        default:
-            return kAccessError;
-        }
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        fd = -1;
-        return kAccessError;
-    }
-    return 0;
 }
 
 bool ConfigureFloatStereo(mpg123_handle *handle) {
@@ -66,10 +39,8 @@ bool ConfigureFloatStereo(mpg123_handle *handle) {
     return true;
 }
 
-bool XingCountFitsFile(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return false;
-    BlockReader reader(fd, info.st_size);
+bool XingCountFitsFile(const PlatformFile &file) {
+    BlockReader reader(file);
     const auto layout = LocateStream(reader);
     // A VBRI frame is not one the decoder takes the length from.
     return layout && VbrCountFitsFile(*layout) && layout->vbr->kind != VbrInfo::Kind::Vbri;
@@ -83,12 +54,17 @@ StreamDecoder::~StreamDecoder() { Close(); }
 
 int StreamDecoder::Open(const std::string &path) {
     Close();
-    const int openResult = OpenForReading(path, fd_);
-    if (openResult != 0) return openResult;
+    // A folder is not a file that can be read: it is an access error.
+    file_ = std::make_unique<PlatformFile>(path, PlatformFile::Access::Read);
+    if (!file_->IsRegular()) {
+        const int result = file_->State() == FileState::Missing ? kFileNotFound : kAccessError;
+        Close();
+        return result;
+    }
 
     int error = MPG123_OK;
     handle_ = mpg123_new(nullptr, &error);
-    if (handle_ == nullptr || !ConfigureFloatStereo(handle_) || mpg123_open_fd(handle_, fd_) != MPG123_OK) {
+    if (handle_ == nullptr || !ConfigureFloatStereo(handle_) || mpg123_open_fd(handle_, file_->Descriptor()) != MPG123_OK) {
         Close();
         return kNotAudio;
     }
@@ -104,7 +80,7 @@ int StreamDecoder::Open(const std::string &path) {
     // bulk of the time to start playing, so it is skipped when the frame
     // gives the count (seeks stay sample-accurate either way: the decoder
     // walks the frame headers up to a target it has not indexed yet).
-    if (!XingCountFitsFile(fd_)) mpg123_scan(handle_);
+    if (!XingCountFitsFile(*file_)) mpg123_scan(handle_);
 
     mpg123_frameinfo info{};
     mpg123_info(handle_, &info);
@@ -120,10 +96,7 @@ void StreamDecoder::Close() {
         mpg123_delete(handle_);
         handle_ = nullptr;
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_.reset();
     format_ = StreamFormat{};
     position_ = 0;
 }

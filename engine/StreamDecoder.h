@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/PlatformFile.h"
+
 struct mpg123_handle_struct;
 
 namespace corvane::engine {
@@ -51,7 +53,7 @@ private:
     mpg123_handle_struct *handle_ = nullptr;
     StreamFormat format_;
     int64_t position_ = 0;
-    int fd_ = -1;  // the file, opened here so that failures map to error numbers
+    std::unique_ptr<PlatformFile> file_;  // opened here so that failures map to error numbers
 };
 
 // Decodes a whole file offline through StreamDecoder. Returns 0 or the error
