@@ -6,6 +6,8 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 COVERAGE_BUILD ?= build-coverage
+WINDOWS_BUILD ?= build-windows
+WINDOWS_ARCHS ?= i686 x86_64
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
@@ -13,7 +15,7 @@ FUZZ_SECONDS ?= 30
 GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo -GNinja)
 CTEST = ctest --output-on-failure -j$(JOBS) --timeout 600
 
-.PHONY: all deps build demo test test-plain test-asan test-tsan coverage bench fuzz install clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan test-windows windows coverage bench fuzz install clean
 
 all: build
 
@@ -51,7 +53,16 @@ test-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
 	cmake --build $(TSAN_BUILD) -j$(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(CTEST)
 
-test: test-plain test-asan test-tsan
+# The Windows server's libraries, cross-built with mingw-w64 for the product's
+# 32-bit target and for x86_64, which runs here under Wine.
+windows:
+	@scripts/install-deps.sh core windows
+	@for arch in $(WINDOWS_ARCHS); do scripts/build-windows.sh $$arch $(WINDOWS_BUILD)-$$arch || exit 1; done
+
+test-windows: build windows
+	@for arch in $(WINDOWS_ARCHS); do tests/windows/run-wine-tests.sh $$arch $(WINDOWS_BUILD)-$$arch $(BUILD) || exit 1; done
+
+test: test-plain test-asan test-tsan test-windows
 
 # Line and branch coverage of the product code by the plain suite, per folder.
 # The report stays in the build folder.
@@ -83,4 +94,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD) $(WINDOWS_BUILD)-*
