@@ -124,6 +124,7 @@ TEST_F(PlaybackStatusTest, StatusFollowsPlayPauseContinueAndStop) {
     EXPECT_EQ(ReadStatus().status, 2);
     engine::ContinuePlaying();
     EXPECT_EQ(ReadStatus().status, 1);
+    ASSERT_TRUE(WaitFor([] { return PositionNow() > 0.0; }));
     engine::StopPlaying();
     const StatusReading stopped = ReadStatus();
     EXPECT_EQ(stopped.status, 3);
