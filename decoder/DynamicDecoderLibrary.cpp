@@ -1,16 +1,10 @@
 #include "decoder/DynamicDecoderLibrary.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "decoder/LoadableModule.h"
 
 namespace corvane::decoder {
 
-// The entry points as the library exports them. On Windows the names are
-// looked up undecorated: the library is built with a .def file (or
-// -Wl,--kill-at), so GetProcAddress finds "play" and not "_play@4".
+// The entry points as the library exports them.
 struct DynamicDecoderLibrary::EntryPoints {
     int32_t(CORVANE_CALL *play_mp3)(int32_t, CorvaneNotifyHandle);
     int16_t(CORVANE_CALL *play)(const char *);
@@ -34,31 +28,6 @@ struct DynamicDecoderLibrary::EntryPoints {
 };
 
 namespace {
-
-#ifdef _WIN32
-void *OpenModule(const std::string &path, std::string &error) {
-    HMODULE module = LoadLibraryA(path.c_str());
-    if (!module) error = "error " + std::to_string(GetLastError());
-    return reinterpret_cast<void *>(module);
-}
-void *FindSymbol(void *module, const char *name) {
-    return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(module), name));
-}
-void CloseModule(void *module) { FreeLibrary(static_cast<HMODULE>(module)); }
-#else
-void *OpenModule(const std::string &path, std::string &error) {
-    // Kept mapped after dlclose: the audio system's libraries that the decoder
-    // pulls in keep allocations in their globals, which an unload would strand.
-    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!module) {
-        const char *message = dlerror();
-        error = message ? message : "unknown error";
-    }
-    return module;
-}
-void *FindSymbol(void *module, const char *name) { return dlsym(module, name); }
-void CloseModule(void *module) { dlclose(module); }
-#endif
 
 template <class Function>
 void Resolve(void *module, const std::string &path, const char *name, Function &entry) {
