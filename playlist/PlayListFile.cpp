@@ -5,9 +5,7 @@
 // "#EXTINF:<seconds>,<artist> - <title>" line and the path line. Lines are
 // written with CR LF after every one; on reading a CR or a CR LF ends a line
 // and a lone LF stays part of the line.
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "common/ErrorCatalogue.h"
+#include "common/FileSystem.h"
 #include "common/PathHelpers.h"
 #include "playlist/CVMP3PlayList.h"
 #include "runtime/AutomationError.h"
@@ -40,32 +39,13 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The error number that a failed open reports, in the numbering shared with
-// the decoder library.
-int32_t FileErrorNumber(int error) {
-    switch (error) {
-    case ENOENT: return 53;                         // file not found
-    case ENOTDIR: return 76;                        // path not found
-    case ENAMETOOLONG: return 52;                   // bad file name
-    case EIO: return 57;                            // device I/O error
-    case ENXIO: case ENODEV: case ENOMEDIUM: return 68;  // device unavailable
-    default: return 75;                             // no access, a folder, ...
-    }
-}
-
 File OpenOrRaise(const runtime::Text &name, const char *mode) {
-    std::FILE *file = std::fopen(runtime::ToSystemText(name).c_str(), mode);
+    int32_t number = 0;
+    std::FILE *file = common::OpenFile(name, mode, number);
     if (!file) {
-        const int32_t number = FileErrorNumber(errno);
         runtime::Raise(number, common::GetErrorDescription(number));
     }
     return File(file);
-}
-
-// Plain files only: a folder or a device counts as missing.
-bool OrdinaryFileExists(const runtime::Text &name) {
-    struct stat status {};
-    return ::stat(runtime::ToSystemText(name).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 std::string ReadAll(std::FILE *file) {
@@ -126,7 +106,7 @@ void CVMP3PlayList::LoadPlayList() {
 void CVMP3PlayList::LoadPlayList(Variant &filename) {
     SetFileNameFromArgument(filename);
     RequirePlayListFileName();
-    if (!OrdinaryFileExists(playListFile_)) runtime::Raise(kFileNotFound, kLoadNotFoundText, kFileSource);
+    if (!common::OrdinaryFileExists(playListFile_)) runtime::Raise(kFileNotFound, kLoadNotFoundText, kFileSource);
 
     std::string content;
     {

@@ -27,7 +27,6 @@ void NativeControlSite::SetExtent(int32_t widthTwips, int32_t heightTwips) {
 
 // A native host has no screen to show a box on; the box counts as answered
 // with OK.
-int32_t NativeControlSite::MessageBox(const Text &, const Text &, int32_t) { return 1; }
 
 void NativeControlSite::DrawBitmap(const Bitmap &, int32_t, int32_t) {}
 

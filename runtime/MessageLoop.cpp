@@ -1,5 +1,8 @@
 #include "runtime/MessageLoop.h"
 
+#include "runtime/LoopSignal.h"
+
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -26,7 +29,7 @@ MessageLoop::Clock::time_point NextDue(MessageLoop::Clock::time_point due, std::
 
 }  // namespace
 
-MessageLoop::MessageLoop() : owner_(std::this_thread::get_id()) {}
+MessageLoop::MessageLoop() : owner_(std::this_thread::get_id()), signal_(MakeLoopSignal(*this)) {}
 
 MessageLoop::~MessageLoop() = default;
 
@@ -35,7 +38,7 @@ void MessageLoop::Post(std::function<void()> task) {
         std::lock_guard lock(mutex_);
         posted_.push_back({++lastSequence_, std::move(task)});
     }
-    wake_.notify_all();
+    signal_->Notify();
 }
 
 bool MessageLoop::RunOne(Clock::time_point now) { return RunOneUpTo(now, std::numeric_limits<uint64_t>::max()); }
@@ -76,22 +79,29 @@ int MessageLoop::PumpPending() {
         lastSequence = lastSequence_;
     }
     auto now = Clock::now();
-    int handled = 0;
+    int handled = signal_->DispatchWaiting();
     while (RunOneUpTo(now, lastSequence)) ++handled;
     return handled;
 }
 
 bool MessageLoop::WaitForWork(Clock::time_point deadline, bool wakeOnQuit) {
-    std::unique_lock lock(mutex_);
-    auto ready = [&] { return (wakeOnQuit && quit_) || !posted_.empty() || NextWake() <= Clock::now(); };
-    while (!ready()) {
-        auto wake = std::min(NextWake(), deadline);
-        if (wake == Clock::time_point::max())
-            wake_.wait(lock);
-        else if (wake_.wait_until(lock, wake) == std::cv_status::timeout && Clock::now() >= deadline)
-            return ready();
+    for (;;) {
+        Clock::time_point wake;
+        {
+            std::lock_guard lock(mutex_);
+            if ((wakeOnQuit && quit_) || !posted_.empty() || NextWake() <= Clock::now()) return true;
+            wake = std::min(NextWake(), deadline);
+        }
+        if (Clock::now() >= deadline) return false;
+        if (signal_->Wait(wake)) return true;
     }
-    return true;
+}
+
+std::optional<std::chrono::milliseconds> MessageLoop::UntilNextTimer() const {
+    std::lock_guard lock(mutex_);
+    if (timers_.empty()) return std::nullopt;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(NextWake() - Clock::now());
+    return std::max(wait, std::chrono::milliseconds(0));
 }
 
 void MessageLoop::Run() {
@@ -122,7 +132,7 @@ void MessageLoop::Quit() {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
-    wake_.notify_all();
+    signal_->Notify();
 }
 
 MessageLoop::TimerId MessageLoop::AddTimer(std::chrono::milliseconds interval, std::function<void()> onTick) {
@@ -130,7 +140,7 @@ MessageLoop::TimerId MessageLoop::AddTimer(std::chrono::milliseconds interval, s
     TimerId id = nextTimer_++;
     timers_.emplace(id, TimerEntry{interval, Clock::now() + interval,
                                    std::make_shared<std::function<void()>>(std::move(onTick))});
-    wake_.notify_all();
+    signal_->Notify();
     return id;
 }
 

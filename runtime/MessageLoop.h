@@ -3,16 +3,18 @@
 // thread, timer ticks and repaints of notification windows are all delivered
 // here, on the thread that created the loop.
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace corvane::runtime {
+
+class LoopSignal;
 
 class MessageLoop {
 public:
@@ -44,6 +46,9 @@ public:
     using TimerId = uint64_t;
     TimerId AddTimer(std::chrono::milliseconds interval, std::function<void()> onTick);
     void RemoveTimer(TimerId id);
+    // How long until the next timer is due (zero when one is due now); no
+    // value without timers.
+    std::optional<std::chrono::milliseconds> UntilNextTimer() const;
 
 private:
     struct TimerEntry {
@@ -67,7 +72,7 @@ private:
 
     std::thread::id owner_;
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    std::unique_ptr<LoopSignal> signal_;
     std::deque<PostedTask> posted_;
     uint64_t lastSequence_ = 0;
     std::map<TimerId, TimerEntry> timers_;

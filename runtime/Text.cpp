@@ -1,11 +1,8 @@
 #include "runtime/Text.h"
 
 #include <charconv>
-#include <clocale>
-#include <cstdlib>
-#include <cwchar>
-#include <cwctype>
-#include <locale.h>
+
+#include "runtime/Collation.h"
 
 namespace corvane::runtime {
 
@@ -93,57 +90,14 @@ char32_t DecodeUtf8(std::string_view bytes, size_t &i) {
     return c;
 }
 
-// Case mapping from the "C.UTF-8" locale, so that folding never depends on
-// the locale the process happens to run in.
-locale_t CaseLocale() {
-    static locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-// Used only when the "C.UTF-8" locale is missing: ASCII and Latin-1.
-char32_t FoldLatin1(char32_t c) {
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    if (c == 0x178) return 0xFF;
-    return c;
-}
-
-char32_t FoldCodePoint(char32_t c) {
-    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
-    if (locale_t locale = CaseLocale()) {
-        auto upper = towupper_l(static_cast<wint_t>(c), locale);
-        return static_cast<char32_t>(towlower_l(upper, locale));
-    }
-    return FoldLatin1(c);
-}
-
-// The collation of the user's locale (LC_ALL, LC_COLLATE or LANG), or none
-// when that is the "C" locale or is not installed.
-locale_t CollationLocale() {
-    static locale_t locale = [] {
-        const char *name = nullptr;
-        for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-            const char *value = std::getenv(variable);
-            if (value && *value) {
-                name = value;
-                break;
-            }
-        }
-        if (!name) return static_cast<locale_t>(nullptr);
-        std::string_view view(name);
-        if (view == "C" || view == "POSIX" || view.starts_with("C.")) return static_cast<locale_t>(nullptr);
-        return newlocale(LC_COLLATE_MASK, name, static_cast<locale_t>(nullptr));
-    }();
-    return locale;
-}
-
-std::wstring ToWide(TextView text) {
-    std::wstring wide;
-    wide.reserve(text.size());
-    ForEachCodePoint(text, [&](char32_t c) { wide.push_back(static_cast<wchar_t>(c)); });
-    return wide;
-}
-
 }  // namespace
+
+std::u32string ToCodePoints(TextView text) {
+    std::u32string points;
+    points.reserve(text.size());
+    ForEachCodePoint(text, [&](char32_t c) { points.push_back(c); });
+    return points;
+}
 
 std::string ToUtf8(TextView text) {
     std::string out;
@@ -173,8 +127,6 @@ Text FromLatin1(std::string_view bytes) {
     return out;
 }
 
-std::string ToSystemText(TextView text) { return ToUtf8(text); }
-Text FromSystemText(std::string_view bytes) { return FromUtf8(bytes); }
 
 Text FromAscii(std::string_view ascii) {
     Text out;
@@ -193,24 +145,11 @@ Text TrimSpaces(TextView text) {
 Text FoldCase(TextView text) {
     Text out;
     out.reserve(text.size());
-    ForEachCodePoint(text, [&](char32_t c) { AppendUtf16(out, FoldCodePoint(c)); });
+    ForEachCodePoint(text, [&](char32_t c) { AppendUtf16(out, c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 32 : c) : FoldNonAscii(c)); });
     return out;
 }
 
 int CompareNoCase(TextView a, TextView b) { return CompareCollationKeys(CollationKey(a), CollationKey(b)); }
-
-std::wstring CollationKey(TextView text) { return ToWide(FoldCase(text)); }
-
-int CompareCollationKeys(const std::wstring &a, const std::wstring &b) {
-    if (a == b) return 0;
-    if (locale_t locale = CollationLocale()) {
-        int order = wcscoll_l(a.c_str(), b.c_str(), locale);
-        if (order != 0) return order < 0 ? -1 : 1;
-    }
-    // Texts that the locale does not tell apart keep a fixed order.
-    int order = a.compare(b);
-    return order < 0 ? -1 : 1;
-}
 
 Text ToText(int64_t number) {
     char buffer[24];
