@@ -40,3 +40,31 @@ add_executable(decoder_client tests/windows/DecoderClient.c)
 target_include_directories(decoder_client PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(decoder_client PRIVATE ${corvane_static_runtime})
 target_link_libraries(decoder_client PRIVATE user32)
+
+# --- the component: runtime, shared module, binding, controls --------------
+# A static library: the in-process server links it, and so do the tests.
+corvane_sources(control_sources runtime runtime/win32 common common/win32 decoder decoder/win32
+  equalizer playlist player about automation)
+list(FILTER control_sources EXCLUDE REGEX "/decoder/Recording[^/]*\\.cpp$")
+add_library(CorvaneControls STATIC ${control_sources})
+target_include_directories(CorvaneControls PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(CorvaneControls PUBLIC UNICODE _UNICODE PRIVATE CORVANE_ENGINE_FILE="CorvaneMP3.dll")
+target_link_libraries(CorvaneControls PUBLIC Threads::Threads user32)
+corvane_warnings(CorvaneControls)
+
+# --- the test programs of the portable layers, run under Wine -------------
+add_library(corvane_decoder_fake STATIC decoder/RecordingDecoderLibrary.cpp)
+target_link_libraries(corvane_decoder_fake PUBLIC CorvaneControls)
+find_package(GTest REQUIRED CONFIG PATHS ${CORVANE_WINDOWS_DEPS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+add_library(corvane_test_support STATIC tests/support/Paths.cpp tests/support/Fixtures.cpp tests/support/WavFile.cpp
+  tests/support/ToneAnalysis.cpp)
+target_include_directories(corvane_test_support PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(corvane_test_support PUBLIC corvane_decoder_fake GTest::gtest GTest::gmock)
+target_compile_definitions(corvane_test_support PRIVATE CORVANE_FIXTURE_DIR="" CORVANE_ENGINE_PATH="CorvaneMP3.dll"
+  CORVANE_CLI_PATH="" CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+foreach(area runtime common equalizer playlist player)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${area}/*.cpp)
+  add_executable(test_${area} ${sources})
+  target_link_libraries(test_${area} PRIVATE corvane_test_support GTest::gtest_main)
+  target_link_options(test_${area} PRIVATE ${corvane_static_runtime})
+endforeach()

@@ -37,12 +37,14 @@ protected:
     ~PlayListFileTest() override { fs::remove_all(scratch); }
 
     std::string PathIn(const std::string &name) const { return scratch + "/" + name; }
+    // The file system's own name of a UTF-8 one, on every platform.
+    fs::path Native(const std::string &name) const { return fs::path(runtime::FromUtf8(PathIn(name))); }
     std::string Write(const std::string &name, const std::string &bytes) const {
-        std::ofstream(PathIn(name), std::ios::binary) << bytes;
+        std::ofstream(Native(name), std::ios::binary) << bytes;
         return PathIn(name);
     }
     std::string Read(const std::string &name) const {
-        std::ifstream in(PathIn(name), std::ios::binary);
+        std::ifstream in(Native(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
     void Load(const std::string &path) {
@@ -148,9 +150,10 @@ TEST_F(PlayListFileTest, SavingChecksTheNameAndTheFolder) {
 TEST_F(PlayListFileTest, NonAsciiNamesTravelAsSystemText) {
     AddFile("/musik/Grüße – ünïcode.mp3", 12, "Blau", "Anne");
     AddAll({"/musik/Grüße – ünïcode.mp3"});
-    fs::create_directory(PathIn("Müsik"));
+    fs::create_directory(Native("Müsik"));
     Save(PathIn("Müsik/liste ü.m3u"));
-    EXPECT_EQ(Read("Müsik/liste ü.m3u"), "#EXTM3U\r\n#EXTINF:12,Anne - Blau\r\n/musik/Grüße – ünïcode.mp3\r\n");
+    EXPECT_EQ(Read("Müsik/liste ü.m3u"),
+              runtime::ToSystemText(u"#EXTM3U\r\n#EXTINF:12,Anne - Blau\r\n/musik/Grüße – ünïcode.mp3\r\n"));
     list.Clear();
     list.LoadPlayList();
     EXPECT_EQ(Listed(), Names{"/musik/Grüße – ünïcode.mp3"});

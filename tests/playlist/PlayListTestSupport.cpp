@@ -34,7 +34,9 @@ std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list) {
 }
 
 void PlayListTest::AddFile(const std::string &name, int seconds, const std::string &title, const std::string &artist) {
-    library->AddFile(name, FrameInfo(seconds), title.empty() && artist.empty() ? std::string() : TagBlock(title, artist));
+    // The library sees names as the system spells them.
+    library->AddFile(runtime::ToSystemText(runtime::FromUtf8(name)), FrameInfo(seconds),
+                     title.empty() && artist.empty() ? std::string() : TagBlock(title, artist));
 }
 
 bool PlayListTest::Add(const std::string &name, const Variant &before, const Variant &after, const Variant &key) {

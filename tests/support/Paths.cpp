@@ -1,6 +1,7 @@
 #include "support/Paths.h"
 
-#include <cstdlib>
+#include <cstdio>
+#include <random>
 #include <filesystem>
 #include <stdexcept>
 
@@ -13,10 +14,16 @@ std::string CliPath() { return CORVANE_CLI_PATH; }
 std::string SourceDir() { return CORVANE_SOURCE_DIR; }
 std::string BinaryDir() { return CORVANE_BINARY_DIR; }
 
+// A name no other run took: create_directory fails on one that exists.
 std::string MakeScratchDir(const std::string &prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-    return pattern;
+    static std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "-%08x", static_cast<unsigned>(seed()));
+        const auto path = std::filesystem::temp_directory_path() / (prefix + suffix);
+        if (std::filesystem::create_directory(path)) return path.generic_string();
+    }
+    throw std::runtime_error("no scratch folder could be made for " + prefix);
 }
 
 }  // namespace corvane::testing

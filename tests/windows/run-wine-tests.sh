@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build's tests. x86_64 runs under Wine in a fresh prefix inside
-# the build folder: the decoder library's C client resolves every entry
-# point, reports the same frame information and tags as the Linux library
+# the build folder: the test programs of the portable layers, and the
+# decoder library's C client, which resolves every entry point, reports the same frame information and tags as the Linux library
 # for every fixture, plays a fixture into a WAV file equal to the Linux one
 # within one step, and checks the Windows file rules. i686 is inspected:
 # machine, exported names, imported DLLs.
@@ -101,6 +101,9 @@ plays_like_linux() {
   "$linux/tests/decoder_client" compare "$scratch/linux.wav" "$scratch/windows.wav"
 }
 
+for program in "$build"/test_*.exe; do
+  check "$(basename "$program" .exe) under Wine" wine "$program" --gtest_brief=1
+done
 check "all entry points resolve by name under Wine" wine "$client" exports
 check "frame information of every fixture is the Linux library's" same_reports info
 check "tags of every fixture are the Linux library's" same_reports tag
