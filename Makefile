@@ -79,8 +79,9 @@ coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt
 	scripts/coverage-report.sh $(COVERAGE_BUILD)
 
 bench: build
-	@scripts/install-deps.sh core bench
+	@scripts/install-deps.sh core bench windows
 	cmake --build $(BUILD) -j$(JOBS)
+	$(MAKE) windows WINDOWS_ARCHS=x86_64
 	scripts/run-benchmarks.sh $(BUILD)
 
 fuzz:

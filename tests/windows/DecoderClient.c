@@ -11,6 +11,8 @@
  *                                          the notifications (Windows only)
  *   decoder_client semantics FOLDER FILE   Windows file rules on copies of FILE
  *   decoder_client compare A.wav B.wav     same length, samples within 1 LSB
+ *   decoder_client render FILE             plays FILE into CORVANEMP3_OUTPUT and
+ *                                          prints the seconds it took
  *
  * Failures are printed as "FAIL: ..." and give exit status 1. */
 #include <stdint.h>
@@ -23,9 +25,26 @@
 #ifdef _WIN32
 #include <windows.h>
 #define LIBRARY_FILE "CorvaneMP3.dll"
+static double Seconds(void) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+static void Nap(void) { Sleep(1); }
 #else
 #include <dlfcn.h>
+#include <time.h>
 #define LIBRARY_FILE "libCorvaneMP3.so"
+static double Seconds(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
+}
+static void Nap(void) {
+    const struct timespec pause = {0, 1000000};
+    nanosleep(&pause, NULL);
+}
 #endif
 
 typedef int16_t(CORVANE_CALL *TextCall)(const char *, char *);
@@ -97,6 +116,20 @@ static void Tag(int count, char **files) {
         for (int k = 0; k < 128; ++k) printf("%02x", (unsigned char)block[k]);
         printf("\n");
     }
+}
+
+/* Without a notification handle: the time from the start to the end. */
+static void Render(const char *file) {
+    ((PlayMp3Call)EntryPoint("play_mp3"))(0, NULL);
+    FinishedCall isFinished = (FinishedCall)EntryPoint("is_finished");
+    const double start = Seconds();
+    if (((PathCall)EntryPoint("play"))(file) != 0) {
+        Fail("play failed for", file);
+        return;
+    }
+    while (isFinished() != 1) Nap();
+    printf("%.4f\n", Seconds() - start);
+    ((VoidCall)EntryPoint("stop_playing"))();
 }
 
 #ifdef _WIN32
@@ -258,6 +291,7 @@ int main(int argc, char **argv) {
     if (!Exports()) return 1;
     if (strcmp(command, "info") == 0) Info(argc - 2, argv + 2);
     else if (strcmp(command, "tag") == 0) Tag(argc - 2, argv + 2);
+    else if (strcmp(command, "render") == 0 && argc == 3) Render(argv[2]);
 #ifdef _WIN32
     else if (strcmp(command, "play") == 0 && argc == 3) Play(argv[2]);
     else if (strcmp(command, "semantics") == 0 && argc == 4) Semantics(argv[2], argv[3]);
