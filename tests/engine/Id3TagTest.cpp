@@ -6,10 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <filesystem>
@@ -182,14 +183,16 @@ TEST_F(ScratchFile, TaggedFileKeepsItsFrameInformation) {
 TEST_F(ScratchFile, ReadOnlyFileIsRefusedAndUnchanged) {
     for (const char *fixture : {"l3_mpeg1_cbr128_joint_v1.mp3", "l3_mpeg1_cbr192_stereo.mp3"}) {
         const std::string path = CopyOf(fixture);
-        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         const uint64_t before = Fnv1a(ReadAll(path));
         EXPECT_EQ(SetId3Tag(path.c_str(), BuildTagBlock({"x", "y", "z", "1", "c", 1}).data()), 75) << fixture;
         EXPECT_EQ(Fnv1a(ReadAll(path)), before) << fixture;
         EXPECT_EQ(ReadTag(path).result, 0) << "a read-only file can still be read";
+        fs::permissions(path, fs::perms::owner_all);  // so that the folder can go
     }
 }
 
+#ifndef _WIN32  // Windows locking is checked by the C client of the library
 TEST_F(ScratchFile, FileLockedByAnotherOwnerGives30074) {
     const std::string path = CopyOf("l3_mpeg1_cbr128_joint_v1.mp3");
     const uint64_t before = Fnv1a(ReadAll(path));
@@ -215,6 +218,8 @@ TEST_F(ScratchFile, FileLockedByAnotherOwnerGives30074) {
     EXPECT_EQ(Fnv1a(ReadAll(path)), before);
     EXPECT_EQ(SetId3Tag(path.c_str(), block.data()), 0) << "the locks are gone";
 }
+
+#endif
 
 TEST(Id3Tag, Id3v2TextConversion) {
     EXPECT_EQ(Utf8ToLatin1("plain"), "plain");

@@ -10,31 +10,13 @@
 #include <vector>
 
 #include "engine/PlaybackEntryPoints.h"
+#include "support/Paths.h"
 #include "support/ToneAnalysis.h"
 #include "support/ToneFiles.h"
 #include "support/TonePlayback.h"
 
 namespace corvane::testing {
 namespace {
-
-class ScopedVariable {
-public:
-    ScopedVariable(const char *name, const std::string &value) : name_(name) {
-        if (const char *old = std::getenv(name)) previous_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (previous_) {
-            setenv(name_, previous_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char *name_;
-    std::optional<std::string> previous_;
-};
 
 // Everything the device is sent lands in `raw` as it is (32-bit float,
 // stereo); the null PCM behind it takes buffers as fast as they come.

@@ -94,12 +94,12 @@ TEST_F(PlaybackStatusTest, EachEndIsReportedOnceThroughWhicheverIsAskedFirst) {
 
 TEST_F(PlaybackStatusTest, StopAfterTheEndReportsStoppedNeverEnded) {
     CountingTarget target;
-    engine::PlayMp3(0, &target);
+    engine::PlayMp3(0, target.Handle());
     ASSERT_EQ(engine::Play(ShortTone().c_str()), 0);
     // The end's signal is the last one; wait until the signals stop coming.
     int seen = -1;
     ASSERT_TRUE(WaitFor([&] {
-        const int now = target.signals.load();
+        const int now = target.Count();
         const bool settled = now == seen && now > 0;
         seen = now;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -141,13 +141,13 @@ TEST_F(PlaybackStatusTest, NotificationsArriveOncePerIntervalOfHeardAudio) {
     };
     for (const Case c : {Case{100, 10}, Case{50, 20}, Case{250, 4}}) {
         CountingTarget target;
-        engine::PlayMp3(0, &target);
+        engine::PlayMp3(0, target.Handle());
         SetInterval(c.interval);
         ASSERT_EQ(engine::Play(OneSecondTone().c_str()), 0);
         ASSERT_TRUE(WaitForFinish());
         engine::StopPlaying();
         // One signal per interval and one for the end.
-        EXPECT_EQ(target.signals.load(), c.intervals + 1) << c.interval;
+        EXPECT_EQ(target.Count(), c.intervals + 1) << c.interval;
     }
 }
 

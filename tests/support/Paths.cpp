@@ -1,13 +1,42 @@
 #include "support/Paths.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <filesystem>
 #include <stdexcept>
 
 namespace corvane::testing {
 
-std::string FixtureDir() { return CORVANE_FIXTURE_DIR; }
+namespace {
+
+std::string FromEnvironmentOr(const char *name, const std::string &fallback) {
+    const char *value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+void SetVariable(const char *name, const std::string *value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+}  // namespace
+
+ScopedVariable::ScopedVariable(const char *name, const std::string &value) : name_(name) {
+    if (const char *old = std::getenv(name)) previous_ = old;
+    SetVariable(name, &value);
+}
+
+ScopedVariable::~ScopedVariable() { SetVariable(name_, previous_ ? &*previous_ : nullptr); }
+
+std::string FixtureDir() { return FromEnvironmentOr("CORVANE_FIXTURE_DIR", CORVANE_FIXTURE_DIR); }
+std::string ToneDir() { return FromEnvironmentOr("CORVANE_TONE_DIR", std::string(CORVANE_BINARY_DIR) + "/test-tones"); }
 std::string FixturePath(const std::string &name) { return FixtureDir() + "/" + name; }
 std::string EnginePath() { return CORVANE_ENGINE_PATH; }
 std::string CliPath() { return CORVANE_CLI_PATH; }

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 namespace corvane::testing {
@@ -14,5 +15,22 @@ std::string BinaryDir();
 // A fresh empty folder below the system's temporary folder, removed by the
 // caller when it likes (tests leave it for inspection when they fail).
 std::string MakeScratchDir(const std::string &prefix);
+
+// Where the encoded test tones are kept (CORVANE_TONE_DIR overrides it, so
+// that a Windows run under Wine finds the ones the Linux run made).
+std::string ToneDir();
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char *name, const std::string &value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable &) = delete;
+    ScopedVariable &operator=(const ScopedVariable &) = delete;
+
+private:
+    const char *name_;
+    std::optional<std::string> previous_;
+};
 
 }  // namespace corvane::testing

@@ -24,7 +24,7 @@ std::mutex folderMutex;
 // a tone's file name carries a digest of its samples.
 const std::string &ToneCache() {
     static const std::string folder = [] {
-        const std::string path = BinaryDir() + "/test-tones";
+        const std::string path = ToneDir();
         std::filesystem::create_directories(path);
         return path;
     }();

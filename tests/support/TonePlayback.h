@@ -11,31 +11,21 @@
 #include <string>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "engine/PlaybackEntryPoints.h"
+#include "support/Paths.h"
 #include "support/ToneFiles.h"
 #include "support/WavFile.h"
 
 namespace corvane::testing {
 
 // Chooses the engine's output for the life of the object.
-class ScopedOutput {
+class ScopedOutput : public ScopedVariable {
 public:
-    explicit ScopedOutput(const std::string &value) {
-        if (const char *old = std::getenv("CORVANEMP3_OUTPUT")) previous_ = old;
-        setenv("CORVANEMP3_OUTPUT", value.c_str(), 1);
-    }
-    ~ScopedOutput() {
-        if (previous_) {
-            setenv("CORVANEMP3_OUTPUT", previous_->c_str(), 1);
-        } else {
-            unsetenv("CORVANEMP3_OUTPUT");
-        }
-    }
-    ScopedOutput(const ScopedOutput &) = delete;
-    ScopedOutput &operator=(const ScopedOutput &) = delete;
-
-private:
-    std::optional<std::string> previous_;
+    explicit ScopedOutput(const std::string &value) : ScopedVariable("CORVANEMP3_OUTPUT", value) {}
 };
 
 template <class Condition>
@@ -72,14 +62,68 @@ inline StatusReading ReadStatus() {
 
 inline double PositionNow() { return ReadStatus().position; }
 
-// A notification target that counts the library's signals.
-struct CountingTarget : CorvaneNotifyTarget {
-    std::atomic<int> signals{0};
-    CountingTarget() : CorvaneNotifyTarget{&Count} {}
-    static void Count(CorvaneNotifyTarget *self) {
-        static_cast<CountingTarget *>(self)->signals.fetch_add(1, std::memory_order_relaxed);
+// A notification handle that counts the library's signals; Count() has
+// every signal sent so far counted.
+#ifdef _WIN32
+// A window on a thread of its own counts the posted messages; a marker
+// posted behind them tells when all that came before are counted.
+class CountingTarget {
+public:
+    CountingTarget() : thread_([this] { Run(); }) {
+        while (!window_.load()) std::this_thread::yield();
     }
+    ~CountingTarget() {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    CorvaneNotifyHandle Handle() { return window_.load(); }
+    int Count() {
+        const int marker = ++markersSent_;
+        PostMessageW(window_, WM_APP, static_cast<WPARAM>(marker), 0);
+        while (markersSeen_.load() < marker) std::this_thread::yield();
+        return signals_.load();
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+        auto *self = reinterpret_cast<CountingTarget *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        static const UINT notify = RegisterWindowMessageA(CORVANE_NOTIFY_MESSAGE);
+        if (self && message == notify) ++self->signals_;
+        else if (self && message == WM_APP) self->markersSeen_ = static_cast<int>(w);
+        else if (message == WM_CLOSE) DestroyWindow(window);
+        else if (message == WM_DESTROY) PostQuitMessage(0);
+        else return DefWindowProcW(window, message, w, l);
+        return 0;
+    }
+    void Run() {
+        WNDCLASSW type{};
+        type.lpfnWndProc = &Procedure;
+        type.lpszClassName = L"CorvaneCountingTarget";
+        RegisterClassW(&type);
+        HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_ = window;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    }
+
+    std::atomic<int> signals_{0}, markersSeen_{0};
+    int markersSent_ = 0;
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
 };
+#else
+class CountingTarget : CorvaneNotifyTarget {
+public:
+    CountingTarget() : CorvaneNotifyTarget{&Signal} {}
+    CorvaneNotifyHandle Handle() { return this; }
+    int Count() const { return signals_.load(); }
+
+private:
+    static void Signal(CorvaneNotifyTarget *self) { ++static_cast<CountingTarget *>(self)->signals_; }
+    std::atomic<int> signals_{0};
+};
+#endif
 
 // Equalizer off, no bands, flat gains: the state a test starts from.
 inline void ResetEqualizerAndGains() {

@@ -101,6 +101,8 @@ plays_like_linux() {
   "$linux/tests/decoder_client" compare "$scratch/linux.wav" "$scratch/windows.wav"
 }
 
+# The engine's tests read the fixtures and the encoded tones the Linux run made.
+export CORVANE_FIXTURE_DIR=$(windows_path "$linux/fixtures") CORVANE_TONE_DIR=$(windows_path "$linux/test-tones")
 for program in "$build"/test_*.exe; do
   check "$(basename "$program" .exe) under Wine" wine "$program" --gtest_brief=1
 done
