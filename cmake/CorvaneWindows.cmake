@@ -63,7 +63,7 @@ target_link_libraries(corvane_test_support PUBLIC corvane_decoder_fake GTest::gt
 target_compile_definitions(corvane_test_support PRIVATE CORVANE_FIXTURE_DIR="" CORVANE_ENGINE_PATH="CorvaneMP3.dll"
   CORVANE_CLI_PATH="" CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
 # The engine's device test needs ALSA, and the host program is a Linux one.
-foreach(area runtime common equalizer playlist player engine)
+foreach(area runtime common decoder equalizer playlist player engine)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${area}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/PlaybackDeviceTest\\.cpp$")
   add_executable(test_${area} ${sources})

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "decoder/DynamicDecoderLibrary.h"
 #include "decoder/RecordingDecoderLibrary.h"
@@ -8,6 +7,12 @@
 
 namespace corvane::decoder {
 namespace {
+
+#ifdef _WIN32
+constexpr const char *kEngineFile = "CorvaneMP3.dll", *kForeignLibrary = "kernel32.dll";
+#else
+constexpr const char *kEngineFile = "libCorvaneMP3.so", *kForeignLibrary = "libm.so.6";
+#endif
 
 std::string LoadFailure(const std::string &path) {
     try {
@@ -24,9 +29,9 @@ TEST(DynamicDecoderLibrary, MissingLibraryFailsNamingIt) {
 }
 
 TEST(DynamicDecoderLibrary, LibraryWithoutTheEntryPointsFailsNamingTheFirst) {
-    std::string message = LoadFailure("libm.so.6");
+    std::string message = LoadFailure(kForeignLibrary);
     EXPECT_NE(message.find("play_mp3"), std::string::npos) << message;
-    EXPECT_NE(message.find("libm.so.6"), std::string::npos) << message;
+    EXPECT_NE(message.find(kForeignLibrary), std::string::npos) << message;
 }
 
 TEST(DynamicDecoderLibrary, BuiltEngineResolvesEveryEntryPoint) {
@@ -43,20 +48,21 @@ TEST(DefaultDecoderLibrary, ChosenLibraryWinsThenLoadingByName) {
     EXPECT_EQ(DefaultDecoderLibrary(), fake);
     SetDefaultDecoderLibrary(nullptr);
 
-    setenv("CORVANEMP3_LIBRARY", "/nonexistent/libChosen.so", 1);
-    try {
-        DefaultDecoderLibrary();
-        ADD_FAILURE() << "a missing library named by CORVANEMP3_LIBRARY loaded";
-    } catch (const DecoderLoadError &error) {
-        EXPECT_NE(std::string(error.what()).find("/nonexistent/libChosen.so"), std::string::npos);
+    {
+        testing::ScopedVariable chosen("CORVANEMP3_LIBRARY", "/nonexistent/libChosen.so");
+        try {
+            DefaultDecoderLibrary();
+            ADD_FAILURE() << "a missing library named by CORVANEMP3_LIBRARY loaded";
+        } catch (const DecoderLoadError &error) {
+            EXPECT_NE(std::string(error.what()).find("/nonexistent/libChosen.so"), std::string::npos);
+        }
     }
-    unsetenv("CORVANEMP3_LIBRARY");
 
     // Found next to the component library, which the build puts beside it.
     DecoderLibraryRef loaded = DefaultDecoderLibrary();
     auto dynamic = std::dynamic_pointer_cast<DynamicDecoderLibrary>(loaded);
     ASSERT_NE(dynamic, nullptr);
-    EXPECT_EQ(dynamic->Path(), testing::BinaryDir() + "/libCorvaneMP3.so");
+    EXPECT_TRUE(dynamic->Path().ends_with(kEngineFile)) << dynamic->Path();
     EXPECT_EQ(DefaultDecoderLibrary(), loaded);  // loaded once
 }
 
