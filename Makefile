@@ -81,7 +81,7 @@ coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt
 bench: build
 	@scripts/install-deps.sh core bench windows
 	cmake --build $(BUILD) -j$(JOBS)
-	$(MAKE) windows WINDOWS_ARCHS=x86_64
+	$(MAKE) windows
 	scripts/run-benchmarks.sh $(BUILD)
 
 fuzz:

@@ -9,10 +9,12 @@ for program in "$build"/bench/bench_*; do
   echo "== $(basename "$program")"
   "$program" --benchmark_min_time=0.2 || status=1
 done
-# The Windows library under Wine, when make windows has built it.
-windows=${WINDOWS_BUILD:-build-windows}-x86_64
-if [ -f "$windows/decoder_client.exe" ] && command -v wine >/dev/null 2>&1; then
+# The Windows libraries under Wine, when make windows has built them.
+windows=${WINDOWS_BUILD:-build-windows}
+if [ -f "$windows-x86_64/decoder_client.exe" ] && command -v wine >/dev/null 2>&1; then
   echo "== windows-render"
-  bench/windows-render.sh "$build" "$windows" || status=1
+  i686=$windows-i686
+  [ -f "$i686/decoder_client.exe" ] || i686=
+  bench/windows-render.sh "$build" "$windows-x86_64" $i686 || status=1
 fi
 exit $status

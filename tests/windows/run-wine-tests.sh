@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build's tests. x86_64 runs under Wine in a fresh prefix inside
-# the build folder: the test programs of the portable layers, and the
-# decoder library's C client, which resolves every entry point, reports the same frame information and tags as the Linux library
-# for every fixture, plays a fixture into a WAV file equal to the Linux one
-# within one step, and checks the Windows file rules. i686 is inspected:
-# machine, exported names, imported DLLs.
+# The Windows build's tests, one architecture at a time. Both images are
+# inspected first (machine, exported names, imported DLLs); then, in a fresh
+# Wine prefix inside the build folder (for i686 a private 32-bit Wine on
+# qemu), the test programs of the layers run, and the decoder
+# library's C client resolves every entry point through __stdcall pointers,
+# reports the same frame information and tags as the Linux library for every
+# fixture, plays a fixture into a WAV file equal to the Linux one within one
+# step, and checks the Windows file rules.
 # Usage: run-wine-tests.sh ARCH WINDOWS_BUILD LINUX_BUILD
 set -euo pipefail
 arch=$1
@@ -53,28 +55,31 @@ esac
 check "exports are exactly the plain names" exports_are_plain
 check "imports only system DLLs" imports_only_system_dlls
 
-if [ "$arch" != x86_64 ]; then
-  echo "windows tests ($arch): $passed passed, $failed failed (32-bit programs do not run on this machine)"
+finish() {
+  echo "windows tests ($arch): $passed passed, $failed failed${1:+ ($1)}"
   [ "$failed" -eq 0 ]
   exit
-fi
+}
 
-if ! command -v wine >/dev/null 2>&1; then
-  echo "windows tests: wine is not installed; the Wine part is skipped"
-  echo "windows tests ($arch): $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
+# x86_64 runs under the system's Wine; i686 under a private 32-bit Wine on
+# qemu's user-mode emulation, made on demand (scripts/setup-win32-wine.sh).
+if ! command -v wine >/dev/null 2>&1; then finish "wine is not installed: the Wine part is skipped"; fi
+wine=wine
+if [ "$arch" = i686 ]; then
+  set +e
+  wine=$("$(dirname "$0")/../../scripts/setup-win32-wine.sh")
+  status=$?
+  set -e
+  [ $status -eq 3 ] && finish "the 32-bit Wine could not be downloaded: the Wine part is skipped"
+  [ $status -eq 0 ] || { failed=$((failed + 1)); finish "the 32-bit Wine could not be set up"; }
+  export WINEARCH=win32
+else
+  export WINEARCH=win64
 fi
-
-export WINEPREFIX=$build/wine-prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
 rm -rf "$WINEPREFIX"
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-if ! wine wineboot --init >/dev/null 2>&1; then
-  echo "windows tests: Wine cannot run on this machine; the Wine part is skipped"
-  echo "windows tests ($arch): $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-fi
+trap 'WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+if ! "$wine" wineboot --init >/dev/null 2>&1; then finish "Wine cannot run on this machine: the Wine part is skipped"; fi
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 client=$build/decoder_client.exe
@@ -89,7 +94,7 @@ for file in "${fixtures[@]}"; do windows_fixtures+=("$(windows_path "$file")"); 
 
 same_reports() {  # info|tag
   "$linux/tests/decoder_client" "$1" "${fixtures[@]}" > "$scratch/linux-$1.txt"
-  wine "$client" "$1" "${windows_fixtures[@]}" | tr -d '\r' > "$scratch/windows-$1.txt"
+  "$wine" "$client" "$1" "${windows_fixtures[@]}" | tr -d '\r' > "$scratch/windows-$1.txt"
   diff "$scratch/linux-$1.txt" "$scratch/windows-$1.txt"
 }
 
@@ -97,21 +102,21 @@ plays_like_linux() {
   local fixture=$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3
   CORVANEMP3_OUTPUT=wav-fast:$scratch/linux.wav "$linux/cvmp3" play "$fixture" >/dev/null
   CORVANEMP3_OUTPUT="wav-fast:$(windows_path "$scratch/windows.wav")" \
-    wine "$client" play "$(windows_path "$fixture")" | tr -d '\r'
+    "$wine" "$client" play "$(windows_path "$fixture")" | tr -d '\r'
   "$linux/tests/decoder_client" compare "$scratch/linux.wav" "$scratch/windows.wav"
 }
 
-# The engine's tests read the fixtures and the encoded tones the Linux run made.
+# The test programs of the layers; the engine's read the fixtures and tones
+# the Linux run made.
 export CORVANE_FIXTURE_DIR=$(windows_path "$linux/fixtures") CORVANE_TONE_DIR=$(windows_path "$linux/test-tones")
 for program in "$build"/test_*.exe; do
-  check "$(basename "$program" .exe) under Wine" wine "$program" --gtest_brief=1
+  check "$(basename "$program" .exe) under Wine" "$wine" "$program" --gtest_brief=1
 done
-check "all entry points resolve by name under Wine" wine "$client" exports
+check "all entry points resolve by name under Wine" "$wine" "$client" exports
 check "frame information of every fixture is the Linux library's" same_reports info
 check "tags of every fixture are the Linux library's" same_reports tag
 check "a fixture plays to one end with notifications on the window's thread" plays_like_linux
 check "Windows file rules: read-only, held open, a name outside ASCII" \
-  wine "$client" semantics "$(windows_path "$scratch")" "$(windows_path "$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3")"
+  "$wine" "$client" semantics "$(windows_path "$scratch")" "$(windows_path "$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3")"
 
-echo "windows tests ($arch): $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
