@@ -76,9 +76,10 @@ public:
         skipped_ = std::max(0, CountPathLines(ReadFile(path_)) - list_.Count());
     }
 
-    void Save() {
+    // False when the list could not be written; the old file is then kept.
+    bool Save() {
         runtime::Variant name = ToText(path_);
-        list_.SavePlayList(name);
+        return list_.SavePlayList(name);
     }
 
     // Entries of the file that name no readable audio file (left out).
@@ -175,6 +176,13 @@ int RunShow(const ListCommandLine &line) {
     return kExitOk;
 }
 
+// The list could not be written whole (a full disk, a file size limit): the
+// file on disk is the old one.
+int SaveFailed(const ListSession &session) {
+    ReportProblem(session.Path() + ": the list could not be saved; the file is as it was");
+    return kExitFailed;
+}
+
 int RunAdd(const ListCommandLine &line) {
     if (line.operands.empty()) return ReportUsage("list", "add needs at least one FILE");
     if (line.before && line.after) return ReportUsage("list", "give --before or --after, not both");
@@ -201,7 +209,7 @@ int RunAdd(const ListCommandLine &line) {
         if (before) ++before;
         if (after) ++after;
     }
-    session.Save();
+    if (!session.Save()) return SaveFailed(session);
     PrintSummary("Saved", session);
     return kExitOk;
 }
@@ -214,7 +222,7 @@ int RunRemove(const ListCommandLine &line) {
     session.Load();
     if (!MayChange(session, line.prune)) return kExitFailed;
     session.List().RemoveEntry(runtime::Variant(static_cast<int32_t>(*index)));
-    session.Save();
+    if (!session.Save()) return SaveFailed(session);
     PrintSummary("Saved", session);
     return kExitOk;
 }
@@ -243,7 +251,7 @@ int RunMove(const ListCommandLine &line) {
     }
     CorvanePlayListMovement moveTo = *movement;
     session.List().MovePlayListEntry(fileToMove, moveTo, runtime::Variant(static_cast<int32_t>(target.value_or(0))));
-    session.Save();
+    if (!session.Save()) return SaveFailed(session);
     PrintSummary("Saved", session);
     return kExitOk;
 }
@@ -262,7 +270,7 @@ int RunSort(const ListCommandLine &line) {
     CorvanePlayListSortType sortType = *type;
     CorvanePlayListSortOrder sortOrder = *order;
     session.List().Sort(sortType, sortOrder);
-    session.Save();
+    if (!session.Save()) return SaveFailed(session);
     PrintList(session);
     return kExitOk;
 }

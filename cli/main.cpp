@@ -1,5 +1,6 @@
 // cvmp3: plays MPEG audio files and play lists, shows and writes their tags,
 // and edits M3U play lists, through the CorvaneMP3 controls.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -78,6 +79,9 @@ int ShowHelp(const std::vector<std::string> &topics) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Past a file size limit a write fails with an error the commands report,
+    // instead of the signal ending the program in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) {
         std::fputs(kGeneralHelp, stderr);

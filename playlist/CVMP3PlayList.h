@@ -85,8 +85,9 @@ public:
     // argument, when given, becomes Filename first).
     void LoadPlayList();
     void LoadPlayList(Variant &filename);
-    void SavePlayList();
-    void SavePlayList(Variant &filename);
+    // True when the file was written whole; when not, the old file is kept.
+    bool SavePlayList();
+    bool SavePlayList(Variant &filename);
     // Called during LoadPlayList after every line; null switches it off.
     void SetProgressCallback(ProgressCallback callback);
 

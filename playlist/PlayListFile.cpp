@@ -30,6 +30,7 @@ constexpr char16_t kPathNotFoundText[] = u"Path not found.";
 constexpr int32_t kNoPlayList = 30077;
 constexpr int32_t kFileNotFound = 53;
 constexpr int32_t kPathNotFound = 76;
+constexpr int32_t kAccessError = 75;
 constexpr std::string_view kHeaderLine = "#EXTM3U";
 constexpr std::string_view kInfoMarker = "#EXTINF:";
 constexpr std::string_view kLineEnd = "\r\n";
@@ -82,10 +83,6 @@ runtime::Text PathOfLine(std::string_view line) {
     return rooted && !network ? u"c:" + path : path;
 }
 
-void WriteLine(std::FILE *file, const std::string &line) {
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), file);
-}
 
 }  // namespace
 
@@ -120,12 +117,15 @@ void CVMP3PlayList::LoadPlayList(Variant &filename) {
     AddEntriesFromLines(lines);
 }
 
-void CVMP3PlayList::SavePlayList() {
+bool CVMP3PlayList::SavePlayList() {
     Variant omitted = Variant::Missing();
-    SavePlayList(omitted);
+    return SavePlayList(omitted);
 }
 
-void CVMP3PlayList::SavePlayList(Variant &filename) {
+// A file that cannot be made raises its error; one that cannot be written
+// raises nothing, as before, but the old file is kept whole and false tells
+// the C++ caller.
+bool CVMP3PlayList::SavePlayList(Variant &filename) {
     SetFileNameFromArgument(filename);
     RequirePlayListFileName();
     // The folder test works on a copy: a name that ends in a separator is
@@ -135,10 +135,14 @@ void CVMP3PlayList::SavePlayList(Variant &filename) {
     if (!runtime::AbsorbOr(false, [&] { return common::DirectoryExists(folder); }))
         runtime::Raise(kPathNotFound, kPathNotFoundText, kFileSource);
 
-    File file = OpenOrRaise(playListFile_, "wb");
-    WriteLine(file.get(), std::string(kHeaderLine));
+    if (common::DirectoryExists(playListFile_)) runtime::Raise(kAccessError, common::GetErrorDescription(kAccessError));
+
+    std::string text = std::string(kHeaderLine) + std::string(kLineEnd);
     for (const EntryRef &entry : entries_.Items())
-        for (const std::string &line : SavedLinesOf(*entry)) WriteLine(file.get(), line);
+        for (const std::string &line : SavedLinesOf(*entry)) text += line + std::string(kLineEnd);
+    const int32_t outcome = common::ReplaceWholeFile(playListFile_, text);
+    if (outcome > 0) runtime::Raise(outcome, common::GetErrorDescription(outcome));
+    return outcome == common::kReplaced;
 }
 
 void CVMP3PlayList::SetFileNameFromArgument(const Variant &filename) {

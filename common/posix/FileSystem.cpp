@@ -1,7 +1,11 @@
 #include "common/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <random>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -82,18 +86,72 @@ bool NamesFolderOnly(const Text &path) {
 
 std::optional<bool> DriveRootExists(const Text &) { return std::nullopt; }
 
+namespace {
+
+int32_t ErrorNumberOf(int error) {
+    switch (error) {
+    case ENOENT: return 53;                             // file not found
+    case ENOTDIR: return 76;                            // path not found
+    case ENAMETOOLONG: return 52;                       // bad file name
+    case EIO: return 57;                                // device I/O error
+    case ENXIO: case ENODEV: case ENOMEDIUM: return 68;  // device unavailable
+    default: return 75;                                 // no access, a folder, ...
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(put));
+    }
+    return true;
+}
+
+// The folder's own entry is flushed too, so that the rename survives a crash.
+void SyncFolderOf(const std::string &path) {
+    const size_t slash = path.find_last_of('/');
+    const int folder = ::open(slash == std::string::npos ? "." : path.substr(0, slash + 1).c_str(), O_RDONLY | O_CLOEXEC);
+    if (folder < 0) return;
+    ::fsync(folder);
+    ::close(folder);
+}
+
+}  // namespace
+
 std::FILE *OpenFile(const Text &name, const char *mode, int32_t &errorNumber) {
     std::FILE *file = std::fopen(runtime::ToSystemText(name).c_str(), mode);
-    if (file) return file;
-    switch (errno) {
-    case ENOENT: errorNumber = 53; break;                            // file not found
-    case ENOTDIR: errorNumber = 76; break;                           // path not found
-    case ENAMETOOLONG: errorNumber = 52; break;                      // bad file name
-    case EIO: errorNumber = 57; break;                               // device I/O error
-    case ENXIO: case ENODEV: case ENOMEDIUM: errorNumber = 68; break;  // device unavailable
-    default: errorNumber = 75;                                       // no access, a folder, ...
+    if (!file) errorNumber = ErrorNumberOf(errno);
+    return file;
+}
+
+// The new file is made with the permissions a new file gets (0666 less the
+// umask), or the old file's, and a name of its own that no other writer takes.
+int32_t ReplaceWholeFile(const Text &name, std::string_view bytes) {
+    const std::string path = runtime::ToSystemText(name);
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    struct stat old {};
+    const bool hadFile = ::stat(path.c_str(), &old) == 0;
+    std::random_device seed;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = folder + "." + base + "." + std::to_string(seed()) + ".tmp";
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return ErrorNumberOf(errno);
     }
-    return nullptr;
+    if (fd < 0) return ErrorNumberOf(EEXIST);
+    bool written = WriteAll(fd, bytes) && (!hadFile || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) {
+        SyncFolderOf(path);
+        return kReplaced;
+    }
+    ::unlink(temporary.c_str());
+    return kNotWritten;
 }
 
 bool OrdinaryFileExists(const Text &name) {

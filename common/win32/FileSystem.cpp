@@ -52,19 +52,47 @@ bool NamesFolderOnly(const Text &path) {
     return !anyFile;
 }
 
+namespace {
+
+int32_t ErrorNumberOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND: return 53;
+    case ERROR_PATH_NOT_FOUND: return 76;
+    case ERROR_INVALID_NAME: case ERROR_FILENAME_EXCED_RANGE: return 52;
+    case ERROR_NOT_READY: case ERROR_DEV_NOT_EXIST: return 68;
+    case ERROR_CRC: case ERROR_READ_FAULT: case ERROR_WRITE_FAULT: return 57;
+    default: return 75;
+    }
+}
+
+const wchar_t *Wide(const Text &text) { return reinterpret_cast<const wchar_t *>(text.c_str()); }
+
+}  // namespace
+
 std::FILE *OpenFile(const Text &name, const char *mode, int32_t &errorNumber) {
     const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-    std::FILE *file = _wfopen(reinterpret_cast<const wchar_t *>(name.c_str()), wideMode.c_str());
-    if (file) return file;
-    switch (_doserrno) {
-    case ERROR_FILE_NOT_FOUND: errorNumber = 53; break;
-    case ERROR_PATH_NOT_FOUND: errorNumber = 76; break;
-    case ERROR_INVALID_NAME: case ERROR_FILENAME_EXCED_RANGE: errorNumber = 52; break;
-    case ERROR_NOT_READY: case ERROR_DEV_NOT_EXIST: errorNumber = 68; break;
-    case ERROR_CRC: case ERROR_READ_FAULT: case ERROR_WRITE_FAULT: errorNumber = 57; break;
-    default: errorNumber = 75;
+    std::FILE *file = _wfopen(Wide(name), wideMode.c_str());
+    if (!file) errorNumber = ErrorNumberOf(_doserrno);
+    return file;
+}
+
+int32_t ReplaceWholeFile(const Text &name, std::string_view bytes) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    Text temporary;
+    for (DWORD attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        temporary = name + u"." + runtime::ToText(int64_t{GetTickCount() + attempt}) + u".tmp";
+        file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return ErrorNumberOf(GetLastError());
     }
-    return nullptr;
+    if (file == INVALID_HANDLE_VALUE) return ErrorNumberOf(ERROR_FILE_EXISTS);
+    DWORD put = 0;
+    bool written = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+                   put == bytes.size() && FlushFileBuffers(file);
+    written = CloseHandle(file) && written;
+    if (written && MoveFileExW(Wide(temporary), Wide(name), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return kReplaced;
+    DeleteFileW(Wide(temporary));
+    return kNotWritten;
 }
 
 bool OrdinaryFileExists(const Text &name) {

@@ -149,5 +149,34 @@ TEST_F(ListCommand, AListWithUnreadableEntriesIsNotChangedUnlessPruned) {
     EXPECT_EQ(ReadFileBytes(Path("old.m3u")), ListOf({"a.mp3", "b.mp3"}));
 }
 
+// A save goes to a new file that replaces the list in one step: a file size
+// limit or a kill at any moment leaves the old list or the new one, whole.
+TEST_F(ListCommand, AnInterruptedOrFailedSaveLeavesTheOldListOrTheNew) {
+    ASSERT_EQ(List({"add", "my.m3u", "b.mp3"}).exitStatus, 0);
+    const std::string old = ReadFileBytes(Path("my.m3u"));
+    std::vector<std::string> add = {"add", Path("my.m3u")};
+    for (int i = 0; i < 60; ++i) add.push_back(Path(i % 2 ? "a.mp3" : "c.mp3"));
+    auto shell = [&](const std::string &before, const std::string &after) {
+        std::vector<std::string> arguments = {"-c", before + " \"$0\" list \"$@\"" + after, CliPath()};
+        arguments.insert(arguments.end(), add.begin(), add.end());
+        return RunProgram("/bin/sh", arguments, {.environment = {{"CORVANEMP3_OUTPUT", "null"}}});
+    };
+    RunResult limited = shell("ulimit -f 2;", "");
+    EXPECT_EQ(limited.exitStatus, 1);
+    EXPECT_NE(limited.err.find("my.m3u: the list could not be saved; the file is as it was"), std::string::npos) << limited.err;
+    EXPECT_EQ(ReadFileBytes(Path("my.m3u")), old);
+    for (const auto &entry : std::filesystem::directory_iterator(folder_))
+        EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << "left behind: " << entry.path();
+
+    ASSERT_EQ(shell("", "").exitStatus, 0);
+    const std::string whole = ReadFileBytes(Path("my.m3u"));
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        WriteFileBytes(Path("my.m3u"), old);
+        shell("", " & sleep 0.0" + std::to_string(attempt % 10) + "; kill -9 $! 2>/dev/null; wait");
+        const std::string now = ReadFileBytes(Path("my.m3u"));
+        EXPECT_TRUE(now == old || now == whole) << "attempt " << attempt << ":\n" << now;
+    }
+}
+
 }  // namespace
 }  // namespace corvane::testing
