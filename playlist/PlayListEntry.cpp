@@ -60,9 +60,11 @@ bool HasTagMarker(const Text &block) {
     return marker == kTagMarker;
 }
 
+// A field as the bytes it becomes, one per character: a character beyond
+// 8 bits (a pair of surrogates too) is one '?', so no field moves another.
 Text Fit(const Text &text, size_t length) {
     static const Text kSpace = u" ";
-    return common::PadToLength(text, static_cast<int16_t>(length), kSpace);
+    return common::PadToLength(runtime::FromLatin1(runtime::ToLatin1(text)), static_cast<int16_t>(length), kSpace);
 }
 
 std::vector<Text> SplitFields(const Text &text) {
