@@ -1,7 +1,13 @@
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <unistd.h>
 
 #include "cli/Commands.h"
+#include "playlist/CVMP3PlayList.h"
+#include "playlist/M3uText.h"
 #include "runtime/AutomationError.h"
 
 namespace corvane::cli {
@@ -40,5 +46,34 @@ std::string AbsolutePath(const std::string &path) {
 
 runtime::Text ToText(const std::string &utf8) { return runtime::FromUtf8(utf8); }
 std::string ToUtf8(const runtime::Text &text) { return runtime::ToUtf8(text); }
+
+void LoadReadableList(playlist::CVMP3PlayList &list, const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    runtime::Variant name = ToText(path);
+    std::string changes;
+    const std::string normalised = in ? playlist::NormalisedM3u(content, changes) : std::string();
+    if (changes.empty()) return list.LoadPlayList(name);  // the control reports what is wrong
+    if (content.find('\0') != std::string::npos)
+        throw std::runtime_error(path + ": is not a play list: it holds binary data");
+
+    std::string copy = (std::filesystem::temp_directory_path() / "cvmp3-list-XXXXXX").string();
+    const int fd = mkstemp(copy.data());
+    if (fd < 0 || write(fd, normalised.data(), normalised.size()) != static_cast<ssize_t>(normalised.size()) ||
+        close(fd) != 0)
+        throw std::runtime_error(path + ": a normalised copy of the list could not be written");
+    runtime::Variant copyName = ToText(copy);
+    try {
+        list.LoadPlayList(copyName);
+    } catch (...) {
+        std::filesystem::remove(copy);
+        throw;
+    }
+    std::filesystem::remove(copy);
+    runtime::Text original = ToText(path);
+    list.SetFilename(original);
+    std::fprintf(stderr, "cvmp3: %s: read although it has %s; a save writes the extended M3U form\n", path.c_str(),
+                 changes.c_str());
+}
 
 }  // namespace corvane::cli

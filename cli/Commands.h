@@ -11,6 +11,9 @@
 namespace corvane::runtime {
 class AutomationError;
 }
+namespace corvane::playlist {
+class CVMP3PlayList;
+}
 
 namespace corvane::cli {
 
@@ -41,6 +44,13 @@ int ReportUsage(const std::string &command, const std::string &message);
 // reported); nullopt when the command goes on.
 std::optional<int> ParseCommandLine(const std::string &command, const std::vector<std::string> &words,
                                     const std::vector<OptionRule> &known, const char *help, Arguments &args);
+
+// Loads a list file the way people write them. The control reads only the
+// strict extended M3U form; a list with a byte-order mark, line feeds or no
+// header is handed to it as a normalised copy, and that is said once on
+// standard error. Raises the control's errors; throws std::runtime_error
+// naming the reason for a file that holds binary data.
+void LoadReadableList(playlist::CVMP3PlayList &list, const std::string &path);
 
 // A path made absolute against the current folder (nothing else changes).
 std::string AbsolutePath(const std::string &path);

@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/StatusDisplay.h"
 #include "playlist/CVMP3PlayList.h"
+#include "playlist/M3uText.h"
 #include "runtime/AutomationError.h"
 #include "runtime/ControlSite.h"
 #include "runtime/MessageLoop.h"
@@ -21,33 +22,6 @@ namespace corvane::cli {
 namespace {
 
 using playlist::CVMP3PlayList;
-
-// Path lines of a play-list file as the list reads it: after the header, the
-// line after each "#EXTINF:" line and every other line that is neither blank
-// nor a comment. Lines end with CR or CR LF.
-int CountPathLines(const std::string &content) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < content.size(); ++i) {
-        if (content[i] != '\r') {
-            line += content[i];
-            continue;
-        }
-        lines.push_back(line);
-        line.clear();
-        if (i + 1 < content.size() && content[i + 1] == '\n') ++i;
-    }
-    if (!line.empty()) lines.push_back(line);
-    int paths = 0;
-    for (size_t i = 1; i < lines.size(); ++i) {
-        if (lines[i].rfind("#EXTINF:", 0) == 0) {
-            if (i + 1 < lines.size()) ++paths, ++i;
-        } else if (!lines[i].empty() && lines[i][0] != '#') {
-            ++paths;
-        }
-    }
-    return paths;
-}
 
 std::string ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -69,11 +43,13 @@ public:
             list_.SetProgressCallback([](int32_t done, int32_t total) {
                 if (total >= 200 && done % 50 == 0) std::fprintf(stderr, "\rLoading %d/%d", done, total);
             });
-        runtime::Variant name = ToText(path_);
-        list_.LoadPlayList(name);
+        const std::string content = ReadFile(path_);
+        LoadReadableList(list_, path_);
         list_.SetProgressCallback(nullptr);
         if (showProgress) std::fprintf(stderr, "\r\x1b[K");
-        skipped_ = std::max(0, CountPathLines(ReadFile(path_)) - list_.Count());
+        std::string changes;
+        const auto paths = playlist::M3uPathLines(playlist::SplitM3uLines(playlist::NormalisedM3u(content, changes)));
+        skipped_ = std::max(0, static_cast<int>(paths.size()) - list_.Count());
     }
 
     // False when the list could not be written; the old file is then kept.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -170,10 +171,13 @@ bool PlaySession::BuildQueue() {
 void PlaySession::AddList(const std::string &path) {
     playlist::CVMP3PlayList list(site_);
     try {
-        runtime::Variant name = ToText(AbsolutePath(path));
-        list.LoadPlayList(name);
+        LoadReadableList(list, AbsolutePath(path));
     } catch (const runtime::AutomationError &error) {
         ReportError(path, error);
+        anyFailed_ = true;
+        return;
+    } catch (const std::runtime_error &error) {
+        ReportProblem(error.what());
         anyFailed_ = true;
         return;
     }

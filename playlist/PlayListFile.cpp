@@ -16,6 +16,7 @@
 #include "common/FileSystem.h"
 #include "common/PathHelpers.h"
 #include "playlist/CVMP3PlayList.h"
+#include "playlist/M3uText.h"
 #include "runtime/AutomationError.h"
 
 namespace corvane::playlist {
@@ -31,9 +32,6 @@ constexpr int32_t kNoPlayList = 30077;
 constexpr int32_t kFileNotFound = 53;
 constexpr int32_t kPathNotFound = 76;
 constexpr int32_t kAccessError = 75;
-constexpr std::string_view kHeaderLine = "#EXTM3U";
-constexpr std::string_view kInfoMarker = "#EXTINF:";
-constexpr std::string_view kLineEnd = "\r\n";
 
 struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
@@ -59,22 +57,6 @@ std::string ReadAll(std::FILE *file) {
 
 // A CR, or a CR followed by an LF, ends a line; text after the last line end
 // is one more line.
-std::vector<std::string_view> SplitLines(std::string_view content) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    while (start < content.size()) {
-        const size_t cr = content.find('\r', start);
-        if (cr == std::string_view::npos) {
-            lines.push_back(content.substr(start));
-            break;
-        }
-        lines.push_back(content.substr(start, cr - start));
-        start = cr + 1;
-        if (start < content.size() && content[start] == '\n') ++start;
-    }
-    return lines;
-}
-
 // A path that begins with a single backslash is on drive c:.
 runtime::Text PathOfLine(std::string_view line) {
     runtime::Text path = runtime::FromSystemText(line);
@@ -110,8 +92,8 @@ void CVMP3PlayList::LoadPlayList(Variant &filename) {
         File file = OpenOrRaise(playListFile_, "rb");
         content = ReadAll(file.get());
     }
-    const std::vector<std::string_view> lines = SplitLines(content);
-    if (lines.empty() || lines.front() != kHeaderLine) runtime::Raise(kNoPlayList, kBadHeaderText, kFileSource);
+    const std::vector<std::string_view> lines = SplitM3uLines(content);
+    if (lines.empty() || lines.front() != kM3uHeader) runtime::Raise(kNoPlayList, kBadHeaderText, kFileSource);
 
     Clear();
     AddEntriesFromLines(lines);
@@ -137,9 +119,9 @@ bool CVMP3PlayList::SavePlayList(Variant &filename) {
 
     if (common::DirectoryExists(playListFile_)) runtime::Raise(kAccessError, common::GetErrorDescription(kAccessError));
 
-    std::string text = std::string(kHeaderLine) + std::string(kLineEnd);
+    std::string text = std::string(kM3uHeader) + std::string(kM3uLineEnd);
     for (const EntryRef &entry : entries_.Items())
-        for (const std::string &line : SavedLinesOf(*entry)) text += line + std::string(kLineEnd);
+        for (const std::string &line : SavedLinesOf(*entry)) text += line + std::string(kM3uLineEnd);
     const int32_t outcome = common::ReplaceWholeFile(playListFile_, text);
     if (outcome > 0) runtime::Raise(outcome, common::GetErrorDescription(outcome));
     return outcome == common::kReplaced;
@@ -158,7 +140,7 @@ void CVMP3PlayList::AddEntriesFromLines(const std::vector<std::string_view> &lin
     ReportProgress(0, total);
     for (size_t i = 1; i < lines.size(); ++i) {
         std::string_view line = lines[i];
-        if (line.starts_with(kInfoMarker)) {
+        if (line.starts_with(kM3uInfoMarker)) {
             if (++i == lines.size()) break;  // an information line with no path after it
             line = lines[i];
         }

@@ -65,7 +65,7 @@ TEST_F(PlayCommand, FilesAndListsPlayOneAfterAnotherIntoTheOutput) {
 
 TEST_F(PlayCommand, FilesItCannotPlayAreReportedAndSkipped) {
     const std::string badList = folder_ + "/bad.m3u";
-    WriteFileBytes(badList, "#EXTM3U\n" + FixturePath(kShort) + "\n");  // line feeds only: no header line
+    WriteFileBytes(badList, std::string("ID3\0\0\0", 6) + FixturePath(kShort));
     struct Case {
         std::vector<std::string> inputs;
         std::vector<std::string> messages;
@@ -73,7 +73,7 @@ TEST_F(PlayCommand, FilesItCannotPlayAreReportedAndSkipped) {
     } cases[] = {
         {{folder_ + "/missing.mp3"}, {"missing.mp3: error 53: Can't find specified file. (File not found)", "nothing to play"}, false},
         {{FixturePath("bad_random.mp3")}, {"bad_random.mp3: error 30075: File is not a recognized audio file format."}, false},
-        {{badList}, {"bad.m3u: error 30077: A valid playlist file name must be selected in order to load or save it."}, false},
+        {{badList}, {"bad.m3u: is not a play list: it holds binary data"}, false},
         {{folder_ + "/none.m3u"}, {"none.m3u: error 53: Can 't Find Specified File. (File Not Found)"}, false},
         {{folder_ + "/missing.mp3", FixturePath(kShorter)}, {"missing.mp3: error 53"}, true},
     };
