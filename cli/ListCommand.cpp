@@ -6,7 +6,11 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <stdexcept>
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -28,10 +32,36 @@ std::string ReadFile(const std::string &path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// One play-list file opened through its own control.
+// An advisory lock on the folder of a list, held from before the list is read
+// until after it is saved, so that list commands running side by side each
+// see the other's change. (The folder, not the file: a save replaces the
+// file.) A wait is said once and ends after 30 seconds.
+class ListLock {
+public:
+    explicit ListLock(const std::string &listPath) {
+        const std::filesystem::path folder = std::filesystem::absolute(listPath).parent_path();
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;  // no folder: the load says why
+        ReportProblem(listPath + ": waiting for another cvmp3 that is changing a list in " + folder.string());
+        for (int waited = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; waited += 20) {
+            if (waited >= 30000) throw std::runtime_error(listPath + ": the list stayed locked for 30 seconds");
+            ::usleep(20000);
+        }
+    }
+    ~ListLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ListLock(const ListLock &) = delete;
+    ListLock &operator=(const ListLock &) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// One play-list file opened through its own control, locked for its life.
 class ListSession {
 public:
-    explicit ListSession(std::string path) : path_(std::move(path)), site_(loop_), list_(site_) {}
+    explicit ListSession(std::string path) : path_(std::move(path)), lock_(path_), site_(loop_), list_(site_) {}
 
     CVMP3PlayList &List() { return list_; }
     const std::string &Path() const { return path_; }
@@ -63,6 +93,7 @@ public:
 
 private:
     std::string path_;
+    ListLock lock_;
     runtime::MessageLoop loop_;
     runtime::NativeControlSite site_;
     CVMP3PlayList list_;

@@ -152,6 +152,16 @@ TEST_F(ListCommand, AListWithUnreadableEntriesIsNotChangedUnlessPruned) {
     EXPECT_EQ(ReadFileBytes(Path("old.m3u")), ListOf({"a.mp3", "b.mp3"}));
 }
 
+TEST_F(ListCommand, WritersSideBySideLoseNoEntry) {
+    std::string script = "for i in $(seq 1 16); do cp b.mp3 f$i.mp3; \"$0\" list add my.m3u f$i.mp3 >/dev/null & done; wait";
+    RunResult run = RunProgram("/bin/sh", {"-c", script, CliPath()}, {.environment = {{"CORVANEMP3_OUTPUT", "null"}},
+                                                                     .folder = folder_});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string list = ReadFileBytes(Path("my.m3u"));
+    for (int i = 1; i <= 16; ++i)
+        EXPECT_NE(list.find(Path("f" + std::to_string(i) + ".mp3") + "\r\n"), std::string::npos) << i << "\n" << list;
+}
+
 // A save goes to a new file that replaces the list in one step: a file size
 // limit or a kill at any moment leaves the old list or the new one, whole.
 TEST_F(ListCommand, AnInterruptedOrFailedSaveLeavesTheOldListOrTheNew) {
