@@ -50,7 +50,7 @@ FileInformation ReadInformation(const std::string &file) {
     // The player counts a single-channel mode as one channel, any other as two.
     info.channels = info.channelMode.find("Single") != std::string::npos ? 1 : 2;
     info.frames = entry.Frames();
-    info.size = entry.FileSize();
+    info.size = entry.FileSizeInBytes();
     info.length = entry.TrackLength();
     info.title = ToUtf8(entry.ID3Title());
     info.artist = ToUtf8(entry.ID3Artist());

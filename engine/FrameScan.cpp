@@ -8,6 +8,11 @@ namespace corvane::engine {
 namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
+// A file without a frame in its first megabyte after the ID3v2 tags is not
+// audio; within the stream, the scan gives up resynchronising where
+// libmpg123 does (its default resync limit), so both end at the same frame.
+constexpr int64_t kFirstFrameReach = 1024 * 1024;
+constexpr int64_t kResyncReach = 1024;
 constexpr int64_t kId3v1Size = 128;
 constexpr int64_t kApeFooterSize = 32;
 
@@ -31,12 +36,13 @@ bool ConfirmedBy(BlockReader &reader, const FrameHeader &header, int64_t offset,
     return following && following->SameStreamAs(header);
 }
 
-// The next believable header at or after offset; with a reference, only one
-// of that stream counts.
-std::optional<int64_t> FindHeader(BlockReader &reader, int64_t offset, int64_t audioEnd,
-                                  const FrameHeader *reference) {
+// The next believable header at or after offset and less than `reach` bytes
+// after it; with a reference, only one of that stream counts.
+std::optional<int64_t> FindHeader(BlockReader &reader, int64_t offset, int64_t audioEnd, const FrameHeader *reference,
+                                  int64_t reach) {
     uint8_t window[4];
-    for (int64_t at = offset; at + 4 <= audioEnd; ++at) {
+    const int64_t end = std::min(audioEnd, offset + reach + 3);
+    for (int64_t at = offset; at + 4 <= end; ++at) {
         if (!reader.ReadAt(at, window, 1)) return std::nullopt;
         if (window[0] != 0xFF) continue;
         const auto header = HeaderAt(reader, at);
@@ -114,7 +120,7 @@ std::optional<StreamLayout> LocateStream(BlockReader &reader) {
     StreamLayout layout;
     layout.audioEnd = AudioEnd(reader);
     const int64_t start = Id3v2TagsSize(reader, 0);
-    const auto found = FindHeader(reader, start, layout.audioEnd, nullptr);
+    const auto found = FindHeader(reader, start, layout.audioEnd, nullptr, kFirstFrameReach);
     if (!found) return std::nullopt;
     layout.first = *HeaderAt(reader, *found);
     layout.firstAudioOffset = *found;
@@ -151,7 +157,7 @@ ScanResult ScanFrames(BlockReader &reader, const StreamLayout &layout) {
             at += header->frameBytes;
             continue;
         }
-        const auto next = FindHeader(reader, at + 1, layout.audioEnd, &layout.first);
+        const auto next = FindHeader(reader, at + 1, layout.audioEnd, &layout.first, kResyncReach);
         if (!next) break;
         at = *next;
     }

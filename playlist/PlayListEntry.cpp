@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -107,7 +108,10 @@ Text PlayListEntry::MPEGVersion() const {
     return runtime::FromAscii(std::string_view(digits.data(), static_cast<size_t>(end - digits.data())));
 }
 
-int32_t PlayListEntry::FileSize() const { return fileSize_; }
+int32_t PlayListEntry::FileSize() const {
+    return static_cast<int32_t>(std::min<int64_t>(fileSize_, std::numeric_limits<int32_t>::max()));
+}
+int64_t PlayListEntry::FileSizeInBytes() const { return fileSize_; }
 Text PlayListEntry::Filename() const { return filename_; }
 int16_t PlayListEntry::TrackLength() const { return trackLength_; }
 bool PlayListEntry::Copyrighted() const { return copyrighted_; }
@@ -241,6 +245,14 @@ void PlayListEntry::StoreFrameFields(const std::vector<Text> &fields) {
     auto toInteger = [](const Variant &v) { return v.ToInteger(); };
     auto toLong = [](const Variant &v) { return v.ToLong(); };
     auto toBoolean = [](const Variant &v) { return v.ToBoolean(); };
+    // Sizes are 64-bit: a whole number of bytes, 0 or more.
+    auto toSize = [](const Variant &v) {
+        const std::string digits = runtime::ToUtf8(v.ToText());
+        int64_t size = -1;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+        if (error != std::errc{} || end != digits.data() + digits.size() || size < 0) runtime::Raise(13, u"Type mismatch.");
+        return size;
+    };
     auto asText = [](const Variant &v) { return v.ToText(); };
 
     TakeField(fields, kVersionField, mpegVersion_, toSingle);
@@ -251,7 +263,7 @@ void PlayListEntry::StoreFrameFields(const std::vector<Text> &fields) {
     TakeField(fields, kChannelModeField, channelMode_, asText);
     TakeField(fields, kCopyrightField, copyrighted_, toBoolean);
     TakeField(fields, kOriginalField, original_, toBoolean);
-    TakeField(fields, kFileSizeField, fileSize_, toLong);
+    TakeField(fields, kFileSizeField, fileSize_, toSize);
     TakeField(fields, kFramesField, frames_, toLong);
     TakeField(fields, kLengthField, trackLength_, toInteger);
 }

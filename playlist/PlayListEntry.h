@@ -21,7 +21,9 @@ public:
     Text ChannelMode() const;
     Text GenreList(int16_t &genre) const;
     Text MPEGVersion() const;          // shortest decimal text: "1", "2.5"
+    // At most 2147483647: the whole size of a larger file is FileSizeInBytes.
     int32_t FileSize() const;
+    int64_t FileSizeInBytes() const;   // not on the automation surface
     Text Filename() const;             // the default member
     int16_t TrackLength() const;
 
@@ -74,7 +76,8 @@ private:
     int16_t genre_ = 0;
     int16_t trackLength_ = 0;
     int16_t layer_ = 0;
-    int32_t fileSize_ = 0, dataRate_ = 0, frames_ = 0, sampleRate_ = 0;
+    int64_t fileSize_ = 0;
+    int32_t dataRate_ = 0, frames_ = 0, sampleRate_ = 0;
     bool copyrighted_ = false, crcExists_ = false, original_ = false;
     float mpegVersion_ = 0;
     Text channelMode_;

@@ -62,6 +62,15 @@ TEST(InfoCommand, JsonOfStreamsAndTagsTextFormAndFailures) {
     EXPECT_EQ(JsonField(several.out, "layer", several.out.find("},")), "2");
     EXPECT_TRUE(Has(several.err, "no-such-file.mp3: error 53: Can't find specified file. (File not found)\n"));
     EXPECT_TRUE(Has(several.err, "bad_random.mp3: error 30075: File is not a recognized audio file format.\n"));
+
+    // A sparse 3 GiB file, the audio at its start and zeros after: told whole, at once.
+    const std::string folder = MakeScratchDir("cvmp3-big"), big = folder + "/big.mp3";
+    CopyFile(FixturePath(kTagged), big);
+    std::filesystem::resize_file(big, int64_t{3} << 30);
+    RunResult large = RunCli({"info", "--json", big}, {.timeoutSeconds = 10});
+    EXPECT_EQ(JsonField(large.out, "size"), "3221225472") << large.err;
+    EXPECT_EQ(JsonField(large.out, "frames"), "116");
+    std::filesystem::remove_all(folder);
 }
 
 class TagCommand : public ::testing::Test {

@@ -174,9 +174,10 @@ TEST_F(PlayListEntryTest, FrameFieldsAreTakenWhereTheyConvert) {
         {"all fields", kFullFrameInfo, kFullFields},
         {"only 13 fields", "2.5|2|1000|64000|22050|1|1|Single Channel|0|1|0|CBR|1000",
          {u"2.5", u"2", 64000, 22050, true, u"Single Channel", true, false, 1000, 9000, 245}},
+        // A size beyond 32 bits reads as the largest 32-bit one.
         {"unconvertible and out of range",
          "two|x|0|fast|48000|maybe|2|Stereo|0|True|False|CBR|99999999999|12|70000",
-         {u"1", u"3", 128000, 48000, false, u"Stereo", true, false, 4000000, 12, 245}},
+         {u"1", u"3", 128000, 48000, false, u"Stereo", true, false, 2147483647, 12, 245}},
         {"text after the terminating null", std::string("1.1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|500|10\0|77", 52),
          {u"1.1", u"3", 128000, 44100, false, u"Stereo", false, true, 500, 10, 245}},
     };
