@@ -44,7 +44,9 @@ std::string AbsolutePath(const std::string &path) {
     return failed ? path : absolute.lexically_normal().string();
 }
 
-runtime::Text ToText(const std::string &utf8) { return runtime::FromUtf8(utf8); }
+// Words of the command line are system text: a file name that is not valid
+// UTF-8 still names its file.
+runtime::Text ToText(const std::string &utf8) { return runtime::FromSystemText(utf8); }
 std::string ToUtf8(const runtime::Text &text) { return runtime::ToUtf8(text); }
 
 void LoadReadableList(playlist::CVMP3PlayList &list, const std::string &path) {

@@ -197,6 +197,14 @@ int RunAdd(const ListCommandLine &line) {
     if (std::filesystem::exists(line.listPath)) session.Load();
     if (!MayChange(session, line.prune)) return kExitFailed;
 
+    // A line break would end the M3U line in the middle of the name.
+    for (const auto &file : line.operands)
+        if (file.find_first_of("\r\n") != std::string::npos) {
+            std::string shown;
+            for (char c : file) shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+            ReportProblem(shown + ": a name with a line break cannot be stored in a play list");
+            return kExitFailed;
+        }
     int before = line.before.value_or(0), after = line.after.value_or(0);
     for (const auto &file : line.operands) {
         runtime::Text name = ToText(AbsolutePath(file));

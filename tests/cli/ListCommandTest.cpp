@@ -111,6 +111,7 @@ TEST_F(ListCommand, ErrorsAreClearOneLineMessagesAndChangeNothing) {
         {{"add", "my.m3u", "missing.mp3"}, 1, "missing.mp3: error 53: Can't find specified file. (File not found)"},
         {{"add", "my.m3u", "plain.txt"}, 1, "plain.txt: error 30075: File is not a recognized audio file format."},
         {{"add", "my.m3u", "c.mp3", "--before", "7"}, 1, "there is no entry 7"},
+        {{"add", "my.m3u", "line\nbreak.mp3"}, 1, "line\\nbreak.mp3: a name with a line break cannot be stored in a play list"},
         {{"remove", "my.m3u", "9"}, 1, "my.m3u: error 30078: There is no PlayList entry 9."},
         {{"move", "my.m3u", "1", "after", "9"}, 1, "my.m3u: error 30078: There is no PlayList entry '9'."},
         {{"move", "my.m3u", "5", "up"}, 1, "there is no entry 5 (the list has 2)"},

@@ -26,6 +26,18 @@ TEST(TextConversion, InvalidUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(ToUtf8(Text(1, char16_t(0xD800))), "\xef\xbf\xbd");
 }
 
+#ifndef _WIN32
+// File names are bytes: any of them, valid UTF-8 or not, comes back the same.
+TEST(TextConversion, SystemTextRoundTripsEveryByteSequence) {
+    for (const std::string bytes : {std::string("caf\xe9.mp3"), std::string("\xff\xfe\x80 \xc3\xa9 \xed\xa0\x80"),
+                                    std::string("ok \xf0\x9f\x8e\xb5"), std::string("\xc3")}) {
+        EXPECT_EQ(ToSystemText(FromSystemText(bytes)), bytes);
+    }
+    EXPECT_EQ(FromSystemText("caf\xc3\xa9"), u"caf\u00e9");
+    EXPECT_EQ(ToSystemText(u"\U0001F3B5"), "\xf0\x9f\x8e\xb5");
+}
+#endif
+
 TEST(TextConversion, Latin1IsOneBytePerCharacter) {
     EXPECT_EQ(ToLatin1(u"caf\u00e9 \u00ff"), "caf\xe9 \xff");
     EXPECT_EQ(ToLatin1(u"\u20ac\U0001F3B5"), "??");
