@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "runtime/MessageLoop.h"
+#include "runtime/win32/HiddenWindow.h"
 
 namespace corvane::runtime {
 
@@ -20,18 +21,8 @@ constexpr UINT_PTR kTimerId = 1;
 // timer of the loop is due.
 class WindowSignal : public LoopSignal {
 public:
-    explicit WindowSignal(MessageLoop &loop) : loop_(loop) {
-        static const ATOM type = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = &WindowSignal::Procedure;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = L"CorvaneMP3.MessageLoop";
-            return RegisterClassW(&windowClass);
-        }();
-        window_ = CreateWindowExW(0, MAKEINTATOM(type), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
+    explicit WindowSignal(MessageLoop &loop)
+        : loop_(loop), window_(CreateHiddenWindow(L"CorvaneMP3.MessageLoop", &WindowSignal::Procedure, this)) {}
     ~WindowSignal() override { DestroyWindow(window_); }
 
     void Notify() override {
@@ -76,7 +67,7 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-        auto *self = reinterpret_cast<WindowSignal *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto *self = OwnerOf<WindowSignal>(window);
         if (self != nullptr && (message == kWake || (message == WM_TIMER && w == kTimerId))) {
             if (message == kWake) self->wakePosted_.store(false, std::memory_order_release);
             KillTimer(window, kTimerId);

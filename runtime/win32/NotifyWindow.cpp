@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "runtime/MessageLoop.h"
+#include "runtime/win32/HiddenWindow.h"
 
 namespace corvane::runtime {
 
@@ -15,18 +16,9 @@ namespace {
 // repaint. A signal to a window that is gone fails and is dropped.
 class HiddenNotifyWindow : public NotifyWindow {
 public:
-    explicit HiddenNotifyWindow(std::function<void()> onRepaint) : onRepaint_(std::move(onRepaint)) {
-        static const ATOM type = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = &HiddenNotifyWindow::Procedure;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = L"CorvaneMP3.Notify";
-            return RegisterClassW(&windowClass);
-        }();
-        window_ = CreateWindowExW(0, MAKEINTATOM(type), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
+    explicit HiddenNotifyWindow(std::function<void()> onRepaint)
+        : window_(CreateHiddenWindow(L"CorvaneMP3.Notify", &HiddenNotifyWindow::Procedure, this)),
+          onRepaint_(std::move(onRepaint)) {}
     ~HiddenNotifyWindow() override {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -42,7 +34,7 @@ private:
     }
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-        auto *self = reinterpret_cast<HiddenNotifyWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto *self = OwnerOf<HiddenNotifyWindow>(window);
         if (self == nullptr || (message != Message() && message != WM_PAINT)) return DefWindowProcW(window, message, w, l);
         if (message == WM_PAINT) ValidateRect(window, nullptr);
         MSG waiting;
