@@ -113,7 +113,11 @@ int64_t StreamDecoder::TotalFrames() const {
 
 int64_t StreamDecoder::Position() const { return position_; }
 
+// Never past the length: after a seek to the very end libmpg123 can still
+// hand out the padding its gapless decoding otherwise removes.
 size_t StreamDecoder::Read(float *out, size_t maxFrames) {
+    if (const int64_t total = TotalFrames(); total >= 0)
+        maxFrames = std::min(maxFrames, static_cast<size_t>(std::max<int64_t>(total - position_, 0)));
     if (handle_ == nullptr || maxFrames == 0) return 0;
     const size_t frameBytes = kOutputChannels * sizeof(float);
     auto *bytes = reinterpret_cast<unsigned char *>(out);
@@ -139,7 +143,8 @@ bool StreamDecoder::Seek(int64_t frame) {
     if (total >= 0) frame = std::min(frame, total);
     const off_t reached = mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET);
     if (reached < 0) return false;
-    position_ = static_cast<int64_t>(reached);
+    // A damaged stream can make libmpg123 report a place past the end.
+    position_ = total >= 0 ? std::min<int64_t>(reached, total) : static_cast<int64_t>(reached);
     return true;
 }
 
