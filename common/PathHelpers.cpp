@@ -3,16 +3,10 @@
 #include <algorithm>
 
 #include "common/FileSystem.h"
+#include "common/PathRules.h"
 #include "runtime/AutomationError.h"
 
 namespace corvane::common {
-
-namespace {
-
-bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
-bool EndsWithSeparator(const Text &text) { return !text.empty() && IsSeparator(text.back()); }
-
-}  // namespace
 
 Text PadToLength(const Text &text, const int16_t &length, const Text &fill) {
     if (length <= 0) return {};
@@ -43,15 +37,7 @@ int32_t FindLastOfAny(const Text &text, const std::vector<Text> &searchTexts) {
 
 Text GetParentFolder(Text &path) {
     try {
-        if (EndsWithSeparator(path)) {
-            if (path.size() <= 3) return path;
-            path.pop_back();
-        }
-        int32_t separator = FindLastOfAny(path, {u"/", u"\\"});
-        if (separator == 0) return {};
-        Text folder = path.substr(0, static_cast<size_t>(separator - 1));
-        if (folder.size() <= 3 && !EndsWithSeparator(folder)) folder += u'\\';
-        return folder;
+        return ParentFolderOf(path);
     } catch (...) {
         return {};
     }

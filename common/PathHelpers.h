@@ -1,7 +1,7 @@
 #pragma once
 // Small text and path helpers of the play-list code. Positions are 1-based,
-// 0 means "not found"; every comparison is exact. Paths follow Windows rules:
-// "\" and "/" both separate folders, and a drive root such as C:\ stays whole.
+// 0 means "not found"; every comparison is exact. Paths follow the rules of
+// the platform (common/PathRules.h).
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -25,8 +25,8 @@ int32_t FindLast(const Text &text, const Text &searchText, std::optional<int32_t
 int32_t FindLastOfAny(const Text &text, const std::vector<Text> &searchTexts);
 
 // The folder part of a path. A trailing separator is removed from the
-// caller's path itself (unless the path is a drive root of at most 3
-// characters, which is returned unchanged).
+// caller's path itself (unless the path is a root: a drive root of at most 3
+// characters on Windows, "/" elsewhere, which is returned unchanged).
 Text GetParentFolder(Text &path);
 
 // True when the path names an existing folder and no file. A drive root

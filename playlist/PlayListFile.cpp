@@ -15,6 +15,7 @@
 #include "common/ErrorCatalogue.h"
 #include "common/FileSystem.h"
 #include "common/PathHelpers.h"
+#include "common/PathRules.h"
 #include "playlist/CVMP3PlayList.h"
 #include "playlist/M3uText.h"
 #include "runtime/AutomationError.h"
@@ -57,13 +58,7 @@ std::string ReadAll(std::FILE *file) {
 
 // A CR, or a CR followed by an LF, ends a line; text after the last line end
 // is one more line.
-// A path that begins with a single backslash is on drive c:.
-runtime::Text PathOfLine(std::string_view line) {
-    runtime::Text path = runtime::FromSystemText(line);
-    const bool rooted = !path.empty() && path[0] == u'\\';
-    const bool network = path.size() > 1 && path[1] == u'\\';
-    return rooted && !network ? u"c:" + path : path;
-}
+runtime::Text PathOfLine(std::string_view line) { return common::PathOfListLine(runtime::FromSystemText(line)); }
 
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "common/PathHelpers.h"
+#include "common/PathRules.h"
 #include "playlist/CVMP3PlayList.h"
 #include "playlist/PlayListSorting.h"
 #include "runtime/AutomationError.h"
@@ -20,11 +21,7 @@ namespace corvane::playlist {
 
 namespace {
 
-// The text after the last backslash; only "\" separates folders here.
-Text FilePart(const Text &filename) {
-    const int32_t last = common::FindLast(filename, u"\\");
-    return filename.substr(static_cast<size_t>(last));
-}
+Text FilePart(const Text &filename) { return common::FilePartOf(filename); }
 
 Text ReadOrEmpty(PlayListEntry &entry, Text (PlayListEntry::*read)()) {
     return runtime::AbsorbOr(Text{}, [&] { return (entry.*read)(); });

@@ -78,9 +78,7 @@ SearchResult Search(const std::string &path) {
 }  // namespace
 
 bool NamesFolderOnly(const Text &path) {
-    std::string native = runtime::ToSystemText(path);
-    std::replace(native.begin(), native.end(), '\\', '/');
-    SearchResult result = Search(native);
+    SearchResult result = Search(runtime::ToSystemText(path));
     return result.anyEntry && !result.anyFile;
 }
 

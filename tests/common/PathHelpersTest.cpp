@@ -52,10 +52,11 @@ TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
     EXPECT_EQ(FindLastOfAny(u"abc", {}), 0);
 }
 
-TEST(GetParentFolder, FolderPartByWindowsRules) {
+TEST(GetParentFolder, FolderPartByThePlatformsRules) {
     struct Case {
         Text path, expected, pathAfter;
     };
+#ifdef _WIN32
     const Case cases[] = {
         {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"},
         {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
@@ -69,6 +70,18 @@ TEST(GetParentFolder, FolderPartByWindowsRules) {
         {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
         {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
     };
+#else  // only "/" separates folders, and the root folder is "/"
+    const Case cases[] = {
+        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
+        {u"/list.m3u", u"/", u"/list.m3u"},
+        {u"/music/", u"/", u"/music"},  // the trailing separator goes from the caller's text
+        {u"/", u"/", u"/"},
+        {u"ab/x.m3u", u"ab", u"ab/x.m3u"},
+        {u"list.m3u", u"", u"list.m3u"},
+        {u"C:\\music\\list.m3u", u"", u"C:\\music\\list.m3u"},
+        {u"", u"", u""},
+    };
+#endif
     for (const auto &[path, expected, pathAfter] : cases) {
         Text argument = path;
         EXPECT_EQ(GetParentFolder(argument), expected) << runtime::ToUtf8(path);
@@ -98,9 +111,9 @@ protected:
 TEST_F(DirectoryExistsTest, TrueOnlyForAFolder) {
     EXPECT_FALSE(DirectoryExists(u"") || DirectoryExists(u"   "));
 #ifndef _WIN32
-    EXPECT_TRUE(DirectoryExists(u"\\"));  // the parent folder of "/list.m3u"; Windows searches need a drive
+    EXPECT_TRUE(DirectoryExists(u"/"));  // the parent folder of "/list.m3u"; Windows searches need a drive
 #endif
-    for (auto [relative, exists] : {std::pair{"", true}, {"/music", true}, {"/m\u00fcsik", true}, {"\\music", true},
+    for (auto [relative, exists] : {std::pair{"", true}, {"/music", true}, {"/m\u00fcsik", true},
                                     {"/notes.txt", false}, {"/music/song.mp3", false}, {"/missing/deeper", false},
                                     {"/mus*", true}, {"/e?pty", true}, {"/empty/*", true}, {"/*", false},
                                     {"/music/*", false}, {"/nothing*", false}, {"/*.txt", false}})

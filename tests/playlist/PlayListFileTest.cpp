@@ -22,6 +22,14 @@ const Text kBadHeaderText = u"A valid playlist file name must be selected in ord
 const Text kNotFoundText = u"Can 't Find Specified File. (File Not Found)";
 const Text kFileSource = u"CVMP3PlayList.LoadPlayList";
 
+// A line "\\music\\a.mp3" names a file on drive c: on Windows; elsewhere no
+// drive letter is invented.
+#ifdef _WIN32
+const char kRootedLine[] = "c:\\music\\a.mp3";
+#else
+const char kRootedLine[] = "\\music\\a.mp3";
+#endif
+
 class PlayListFileTest : public PlayListTest {
 protected:
     PlayListFileTest() {
@@ -29,7 +37,7 @@ protected:
         AddFile("D:\\Other\\second.mp3", 95);
         AddFile("artist-only.mp3", 1, "", "Ann");
         AddFile("title-only.mp3", 2, "Blue", "");
-        AddFile("c:\\music\\a.mp3", 10);
+        AddFile(kRootedLine, 10);
         AddFile("\\\\server\\a.mp3", 20);
         AddFile("music\\a.mp3", 30);
         AddFile("#odd.mp3", 40);
@@ -99,7 +107,7 @@ TEST_F(PlayListFileTest, LoadingUsesOnlyThePathLines) {
         "C:\\Music\\first.mp3\r\n"
         "#EXTINF:5,no path follows";
     Load(Write("mixed.m3u", content));
-    EXPECT_EQ(Listed(), (Names{"C:\\Music\\first.mp3", "c:\\music\\a.mp3", "\\\\server\\a.mp3", "music\\a.mp3",
+    EXPECT_EQ(Listed(), (Names{"C:\\Music\\first.mp3", kRootedLine, "\\\\server\\a.mp3", "music\\a.mp3",
                               "#odd.mp3", "C:\\Music\\first.mp3"}));
     EXPECT_EQ(list.TotalPlayListTime(), 245 + 10 + 20 + 30 + 40 + 245);
 }

@@ -35,11 +35,18 @@ protected:
     }
 };
 
-// File sorts by the text after the last backslash, title and artist fall back
-// to that file part, time sorts numerically, and equal keys keep their order.
+// File sorts by the text after the last folder separator (only "\\" on
+// Windows, only "/" elsewhere), title and artist fall back to that file part,
+// time sorts numerically, and equal keys keep their order.
 TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
-    AddFiles({{"C:\\b\\Zed.mp3", 245, "same", ""}, {"D:\\Alpha.mp3", 95, "SAME", "X"}, {"C:\\a\\beta.mp3", 1000, "", "Y"},
-              {"C:\\z/aardvark.mp3", 95, "Moon", "Ann"}});  // "/" belongs to the file part: z/aardvark
+#ifdef _WIN32
+    const std::string separator = "\\", other = "/";
+#else
+    const std::string separator = "/", other = "\\";
+#endif
+    const std::string s = separator;  // the other one belongs to the file part: z\aardvark or z/aardvark
+    AddFiles({{s + "b" + s + "Zed.mp3", 245, "same", ""}, {s + "Alpha.mp3", 95, "SAME", "X"},
+              {s + "a" + s + "beta.mp3", 1000, "", "Y"}, {s + "z" + other + "aardvark.mp3", 95, "Moon", "Ann"}});
     struct Case {
         CorvanePlayListSortType type;
         int32_t order;
@@ -53,7 +60,7 @@ TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
     };
     for (const Case &c : cases) {
         std::string order;
-        for (const std::string &name : SortedNames(c.type, c.order)) order += name[name.find_last_of('\\') + 1];
+        for (const std::string &name : SortedNames(c.type, c.order)) order += name[name.find_last_of(separator) + 1];
         EXPECT_EQ(order, c.expected) << c.type << " " << c.order;
     }
 }
