@@ -2,6 +2,7 @@
 # Linux library, linked statically (C++ runtime, winpthread and the
 # third-party libraries that scripts/build-windows-deps.sh cross-builds into
 # CORVANE_WINDOWS_DEPS), so that it needs nothing but system DLLs.
+enable_language(RC)
 set(CORVANE_WINDOWS_DEPS "" CACHE PATH "Prefix of the cross-built third-party libraries")
 if(NOT EXISTS "${CORVANE_WINDOWS_DEPS}/lib/libmpg123.a")
   message(FATAL_ERROR "CORVANE_WINDOWS_DEPS must name the prefix scripts/build-windows-deps.sh printed")
@@ -71,3 +72,37 @@ foreach(area runtime common decoder equalizer playlist player engine)
   target_link_options(test_${area} PRIVATE ${corvane_static_runtime})
 endforeach()
 target_link_libraries(test_engine PRIVATE corvane_engine_core)
+
+# --- the in-process server, CorvaneMP3.ocx ---------------------------------
+# widl compiles the one IDL file into the C++ declarations and the type
+# library; a small step then sets what widl does not accept on a
+# dispinterface. One library (32-bit system kind) serves both architectures.
+find_program(CORVANE_WIDL NAMES ${CORVANE_MINGW_TRIPLE}-widl widl REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CORVANE_WINE_IDL_INCLUDE /usr/include/wine/wine/windows CACHE PATH "Wine's IDL files (libwine-dev)")
+set(CORVANE_STDOLE_FOLDER /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH "Folder holding stdole2.tlb")
+set(typelib_dir ${PROJECT_BINARY_DIR}/automation)
+file(MAKE_DIRECTORY ${typelib_dir})
+add_custom_command(
+  OUTPUT ${typelib_dir}/CorvaneMP3TypeLibrary.h ${typelib_dir}/CorvaneMP3.tlb
+  COMMAND ${CORVANE_WIDL} --win32 -I${CORVANE_WINE_IDL_INCLUDE} -L${CORVANE_STDOLE_FOLDER}
+          -h -H ${typelib_dir}/CorvaneMP3TypeLibrary.h -t -T ${typelib_dir}/CorvaneMP3.tlb
+          ${PROJECT_SOURCE_DIR}/automation/CorvaneMP3.idl
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/automation/finish-typelib.py
+          ${typelib_dir}/CorvaneMP3.tlb __CVMP3PlayList=1.1
+  DEPENDS ${PROJECT_SOURCE_DIR}/automation/CorvaneMP3.idl ${PROJECT_SOURCE_DIR}/automation/finish-typelib.py
+  COMMENT "Compiling the type library")
+add_custom_target(corvane_typelib DEPENDS ${typelib_dir}/CorvaneMP3TypeLibrary.h ${typelib_dir}/CorvaneMP3.tlb)
+configure_file(${PROJECT_SOURCE_DIR}/automation/win32/CorvaneVersion.h.in ${typelib_dir}/CorvaneVersion.h @ONLY)
+
+file(GLOB server_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/automation/win32/*.cpp)
+add_library(CorvaneServer SHARED ${server_sources} automation/win32/CorvaneMP3.def automation/win32/CorvaneMP3.rc)
+add_dependencies(CorvaneServer corvane_typelib)
+set_source_files_properties(automation/win32/CorvaneMP3.rc PROPERTIES OBJECT_DEPENDS ${typelib_dir}/CorvaneMP3.tlb)
+target_include_directories(CorvaneServer PRIVATE ${typelib_dir})
+target_link_libraries(CorvaneServer PRIVATE CorvaneControls ole32 oleaut32 uuid advapi32 user32)
+set_target_properties(CorvaneServer PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3 SUFFIX .ocx
+  IMPORT_SUFFIX .ocx.a)
+target_link_options(CorvaneServer PRIVATE ${corvane_static_runtime} -Wl,--kill-at
+  $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--enable-stdcall-fixup>)
+corvane_warnings(CorvaneServer)

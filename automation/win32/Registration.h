@@ -1,0 +1,13 @@
+#pragma once
+// What the server records in the registry about itself: for each control
+// its class and programmatic identifiers, apartment threading, the control
+// and toolbox-bitmap marks and its miscellaneous status, and the type
+// library with its help file. Unregistering removes exactly that.
+#include <windows.h>
+
+namespace corvane::automation {
+
+HRESULT RegisterServer();
+HRESULT UnregisterServer();
+
+}  // namespace corvane::automation
