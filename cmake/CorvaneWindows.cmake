@@ -106,3 +106,11 @@ set_target_properties(CorvaneServer PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3 
 target_link_options(CorvaneServer PRIVATE ${corvane_static_runtime} -Wl,--kill-at
   $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--enable-stdcall-fixup>)
 corvane_warnings(CorvaneServer)
+
+# A C++ client of the server for what scripts cannot test (events, entry
+# points, identities, the type library read back).
+add_executable(server_client tests/windows/ServerClient.cpp automation/win32/Guids.cpp)
+add_dependencies(server_client corvane_typelib)
+target_include_directories(server_client PRIVATE ${typelib_dir})
+target_link_libraries(server_client PRIVATE ole32 oleaut32 uuid user32)
+target_link_options(server_client PRIVATE ${corvane_static_runtime} -municode)

@@ -6,6 +6,7 @@
 
 #include "engine/Analysis.h"
 #include "engine/OutputChoice.h"
+#include "engine/ProcessEnd.h"
 
 namespace corvane::engine {
 
@@ -36,7 +37,13 @@ PlaybackEngine &PlaybackEngine::Instance() {
     return engine;
 }
 
-PlaybackEngine::~PlaybackEngine() { StopLocked(); }
+PlaybackEngine::~PlaybackEngine() {
+    if (ProcessIsEnding()) {
+        (void)session_.release();  // its threads are gone; nothing to stop or free
+        return;
+    }
+    StopLocked();
+}
 
 void PlaybackEngine::SetNotifyTarget(CorvaneNotifyHandle target) { notifier_.SetTarget(target); }
 

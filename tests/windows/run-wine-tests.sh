@@ -119,4 +119,66 @@ check "a fixture plays to one end with notifications on the window's thread" pla
 check "Windows file rules: read-only, held open, a name outside ASCII" \
   "$wine" "$client" semantics "$(windows_path "$scratch")" "$(windows_path "$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3")"
 
+# The in-process server: registered with regsvr32, its type library read
+# back against the table, the scripts and the C++ client, then unregistered.
+ocx=$(windows_path "$build/CorvaneMP3.ocx")
+server_client=$build/server_client.exe
+scripts=$(cd "$(dirname "$0")/scripts" && pwd)
+expected_typelib=$(cd "$(dirname "$0")" && pwd)/typelib.expected
+
+registry() { "$wine" reg query "$@" 2>/dev/null | tr -d '\r'; }
+default_value() { registry "$1" | awk '/REG_SZ/ {print $NF}'; }
+# The keys registration makes, found from the programmatic identifiers.
+registered_keys() {
+  player_class="HKCR\\CLSID\\$(default_value 'HKCR\CorvaneMP3.CVMP3Player\CLSID')"
+  playlist_class="HKCR\\CLSID\\$(default_value 'HKCR\CorvaneMP3.CVMP3PlayList\CLSID')"
+  library_key="HKCR\\TypeLib\\$(default_value "$player_class\\TypeLib")"
+}
+
+registers() {
+  "$wine" regsvr32 /s "$ocx" || return 1
+  registered_keys
+  local facts
+  facts=$(registry "$player_class" /s; registry "$playlist_class" /s; registry "$library_key" /s;
+          registry 'HKCR\CorvaneMP3.CVMP3Player' /s; registry 'HKCR\CorvaneMP3.CVMP3PlayList' /s)
+  for fact in 'ThreadingModel    REG_SZ    Apartment' "CorvaneMP3.ocx, 30001" "CorvaneMP3.ocx, 30000" \
+              'MiscStatus\1' '132497' '\Control' 'ProgID' 'CorvaneMP3.CVMP3PlayList\CLSID' 'CorvaneMP3.CVMP3Player\CLSID' \
+              '1.2' 'HELPDIR' "${library_key#HKCR\\TypeLib\\}"; do
+    grep -qF "$fact" <<< "$facts" || { echo "missing: $fact"; printf '%s\n' "$facts"; return 1; }
+  done
+}
+
+typelib_matches_table() {
+  "$wine" "$server_client" typelib "$ocx" | tr -d '\r' > "$scratch/typelib.txt"
+  diff "$expected_typelib" "$scratch/typelib.txt"
+}
+
+script_runs_clean() {  # a script prints FAIL lines for what failed and DONE at its end
+  local output
+  output=$(CORVANEMP3_OUTPUT=null "$wine" cscript //nologo "$(windows_path "$scripts/$1")" \
+           "$(windows_path "$linux/fixtures")" "$(windows_path "$scratch")" 2>&1 | tr -d '\r')
+  printf '%s\n' "$output"
+  grep -q '^DONE with 0 failures' <<< "$output" && ! grep -q '^FAIL' <<< "$output"
+}
+
+unregisters() {
+  "$wine" regsvr32 /s /u "$ocx" || return 1
+  for key in "$player_class" "$playlist_class" "$library_key" 'HKCR\CorvaneMP3.CVMP3Player' 'HKCR\CorvaneMP3.CVMP3PlayList'; do
+    if registry "$key" | grep -q .; then echo "still there: $key"; return 1; fi
+  done
+}
+
+fixture=$(windows_path "$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3")
+check "regsvr32 registers both controls and the type library" registers
+registered_keys
+check "the type library reads back as the table" typelib_matches_table
+for script in player.vbs playlist.vbs playlist.js; do
+  check "$script drives the server" script_runs_clean "$script"
+done
+check "entry points, identities, connection points, threads and bad calls" \
+  "$wine" "$server_client" protocol "$ocx" "$fixture"
+check "events reach every connected sink: updates, and one end" \
+  env CORVANEMP3_OUTPUT=null "$wine" "$server_client" events "$fixture"
+check "regsvr32 /u removes every key" unregisters
+
 finish
