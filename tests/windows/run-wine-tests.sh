@@ -6,7 +6,9 @@
 # library's C client resolves every entry point through __stdcall pointers,
 # reports the same frame information and tags as the Linux library for every
 # fixture, plays a fixture into a WAV file equal to the Linux one within one
-# step, and checks the Windows file rules.
+# step, and checks the Windows file rules. Then the in-process server is
+# registered, its type library compared with the table, driven by the
+# scripts and the C++ client, and unregistered.
 # Usage: run-wine-tests.sh ARCH WINDOWS_BUILD LINUX_BUILD
 set -euo pipefail
 arch=$1
