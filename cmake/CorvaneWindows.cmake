@@ -52,6 +52,7 @@ target_include_directories(CorvaneControls PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(CorvaneControls PUBLIC UNICODE _UNICODE PRIVATE CORVANE_ENGINE_FILE="CorvaneMP3.dll")
 target_link_libraries(CorvaneControls PUBLIC Threads::Threads user32)
 corvane_warnings(CorvaneControls)
+corvane_embed_art(CorvaneControls)
 
 # --- the test programs of the portable layers, run under Wine -------------
 add_library(corvane_decoder_fake STATIC decoder/RecordingDecoderLibrary.cpp)
@@ -95,10 +96,23 @@ add_custom_command(
 add_custom_target(corvane_typelib DEPENDS ${typelib_dir}/CorvaneMP3TypeLibrary.h ${typelib_dir}/CorvaneMP3.tlb)
 configure_file(${PROJECT_SOURCE_DIR}/automation/win32/CorvaneVersion.h.in ${typelib_dir}/CorvaneVersion.h @ONLY)
 
+# The four bitmaps, from the same pictures the controls draw.
+set(server_bitmaps)
+foreach(picture player/MP3_CONTROL player/30001 playlist/PLAYLIST_CONTROL playlist/30000)
+  get_filename_component(name ${picture} NAME)
+  add_custom_command(OUTPUT ${typelib_dir}/${name}.bmp
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/automation/art-to-bmp.py
+            ${PROJECT_SOURCE_DIR}/${picture}.art ${typelib_dir}/${name}.bmp
+    DEPENDS ${PROJECT_SOURCE_DIR}/${picture}.art ${PROJECT_SOURCE_DIR}/automation/art-to-bmp.py)
+  list(APPEND server_bitmaps ${typelib_dir}/${name}.bmp)
+endforeach()
+add_custom_target(corvane_server_bitmaps DEPENDS ${server_bitmaps})
+
 file(GLOB server_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/automation/win32/*.cpp)
 add_library(CorvaneServer SHARED ${server_sources} automation/win32/CorvaneMP3.def automation/win32/CorvaneMP3.rc)
-add_dependencies(CorvaneServer corvane_typelib)
-set_source_files_properties(automation/win32/CorvaneMP3.rc PROPERTIES OBJECT_DEPENDS ${typelib_dir}/CorvaneMP3.tlb)
+add_dependencies(CorvaneServer corvane_typelib corvane_server_bitmaps)
+set_source_files_properties(automation/win32/CorvaneMP3.rc PROPERTIES
+  OBJECT_DEPENDS "${typelib_dir}/CorvaneMP3.tlb;${server_bitmaps}")
 target_include_directories(CorvaneServer PRIVATE ${typelib_dir})
 target_link_libraries(CorvaneServer PRIVATE CorvaneControls ole32 oleaut32 uuid advapi32 user32)
 set_target_properties(CorvaneServer PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3 SUFFIX .ocx
@@ -112,5 +126,5 @@ corvane_warnings(CorvaneServer)
 add_executable(server_client tests/windows/ServerClient.cpp automation/win32/Guids.cpp)
 add_dependencies(server_client corvane_typelib)
 target_include_directories(server_client PRIVATE ${typelib_dir})
-target_link_libraries(server_client PRIVATE ole32 oleaut32 uuid user32)
+target_link_libraries(server_client PRIVATE ole32 oleaut32 uuid user32 gdi32)
 target_link_options(server_client PRIVATE ${corvane_static_runtime} -municode)

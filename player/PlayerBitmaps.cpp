@@ -1,7 +1,4 @@
-// Pixel data of the player's bitmaps, drawn here as text: one character per
-// pixel, rows top to bottom, mapped to the standard 16-colour palette.
-//   .  face (light grey)     W  highlight (white)    D  shadow (dark grey)
-//   K  outer shadow (black)  B  lettering (blue)     N  notes (black)
+// The player's bitmaps, made from their pictures in text.
 #include "player/PlayerBitmaps.h"
 
 #include <array>
@@ -13,81 +10,24 @@ namespace corvane::player {
 
 namespace {
 
-uint8_t PaletteIndex(char pixel) {
-    switch (pixel) {
-    case 'W': return 15;
-    case 'D': return 8;
-    case 'K':
-    case 'N': return 0;
-    case 'B': return 12;
-    default: return 7;
-    }
-}
-
-// A raised grey square: the letters MP3 in blue above two beamed notes.
-constexpr std::string_view kControlArt[32] = {
-    "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWK",
-    "W.............................DK",
-    "W.............................DK",
-    "W...BB...BB..BBBBB...BBBBB....DK",
-    "W...BBB.BBB..BB..BB......BB...DK",
-    "W...BBBBBBB..BB..BB......BB...DK",
-    "W...BB.B.BB..BB..BB...BBBB....DK",
-    "W...BB...BB..BBBBB.......BB...DK",
-    "W...BB...BB..BB..........BB...DK",
-    "W...BB...BB..BB..........BB...DK",
-    "W...BB...BB..BB......BBBBB....DK",
-    "W.............................DK",
-    "W.............................DK",
-    "W.............................DK",
-    "W.............................DK",
-    "W...........NNNNNNNNNNN.......DK",
-    "W...........NNNNNNNNNNN.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W...........N.........N.......DK",
-    "W........NNNN......NNNN.......DK",
-    "W.......NNNNN.....NNNNN.......DK",
-    "W.......NNNNN.....NNNNN.......DK",
-    "W........NNN.......NNN........DK",
-    "W.............................DK",
-    "W.............................DK",
-    "WDDDDDDDDDDDDDDDDDDDDDDDDDDDDDDK",
-    "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK"
-};
-
-// The same design at toolbox size.
-constexpr std::string_view kToolboxArt[15] = {
-    "WWWWWWWWWWWWWWWK",
-    "W.............DK",
-    "WB...B.BB..BBBDK",
-    "WBB.BB.B.B...BDK",
-    "WB.B.B.BB...BBDK",
-    "WB...B.B.....BDK",
-    "WB...B.B...BBBDK",
-    "W.............DK",
-    "W.....NNNNN...DK",
-    "W.....N...N...DK",
-    "W....NN..NN...DK",
-    "W...NNN.NNN...DK",
-    "W....N...N....DK",
-    "WDDDDDDDDDDDDDDK",
-    "KKKKKKKKKKKKKKKK"
-};
+// The pictures are text files beside this one (player/*.art), embedded by the
+// build; the Windows build also turns them into the server's bitmaps.
+constexpr std::string_view kControlArt =
+#include "player/MP3_CONTROL.art.inc"
+    ;
+constexpr std::string_view kToolboxArt =
+#include "player/30001.art.inc"
+    ;
 
 }  // namespace
 
 const runtime::Bitmap &ControlBitmap() {
-    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kControlArt, PaletteIndex);
+    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kControlArt);
     return bitmap;
 }
 
 const runtime::Bitmap &ToolboxBitmap() {
-    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kToolboxArt, PaletteIndex);
+    static const runtime::Bitmap bitmap = runtime::BitmapFromArt(kToolboxArt);
     return bitmap;
 }
 

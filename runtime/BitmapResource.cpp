@@ -1,5 +1,7 @@
 #include "runtime/BitmapResource.h"
 
+#include <cstdlib>
+
 #include <map>
 #include <mutex>
 
@@ -20,14 +22,24 @@ Registry &TheRegistry() {
 
 }  // namespace
 
-Bitmap BitmapFromArt(std::span<const std::string_view> rows, uint8_t (*indexOf)(char)) {
+Bitmap BitmapFromArt(std::string_view art) {
     Bitmap bitmap;
-    bitmap.width = rows.empty() ? 0 : static_cast<int>(rows[0].size());
-    bitmap.height = static_cast<int>(rows.size());
     bitmap.palette = kStandardPalette;
-    bitmap.pixels.reserve(static_cast<size_t>(bitmap.width) * rows.size());
-    for (std::string_view row : rows)
-        for (char pixel : row) bitmap.pixels.push_back(indexOf(pixel));
+    std::array<uint8_t, 256> indexOf{};
+    while (!art.empty()) {
+        const size_t end = art.find('\n');
+        std::string_view line = art.substr(0, end);
+        art = end == std::string_view::npos ? std::string_view() : art.substr(end + 1);
+        if (line.empty() || line.front() == '#') continue;
+        if (line.starts_with("legend ")) {
+            for (size_t at = line.find('='); at != std::string_view::npos; at = line.find('=', at + 1))
+                indexOf[static_cast<unsigned char>(line[at - 1])] = static_cast<uint8_t>(std::atoi(line.data() + at + 1));
+            continue;
+        }
+        bitmap.width = static_cast<int>(line.size());
+        ++bitmap.height;
+        for (char pixel : line) bitmap.pixels.push_back(indexOf[static_cast<unsigned char>(pixel)]);
+    }
     return bitmap;
 }
 

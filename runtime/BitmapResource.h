@@ -3,7 +3,6 @@
 // component's own resources are on Windows.
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -27,9 +26,11 @@ inline constexpr std::array<uint32_t, 16> kStandardPalette = {
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
 
-// A standard-palette bitmap drawn as text: one character per pixel, rows top
-// to bottom, each character mapped to its palette index by indexOf.
-Bitmap BitmapFromArt(std::span<const std::string_view> rows, uint8_t (*indexOf)(char));
+// A standard-palette bitmap drawn as text (the .art files): lines starting
+// with '#' are comments, the line "legend C=N ..." maps each character to its
+// palette index, and every other line is one row of pixels, top to bottom.
+// A character the legend does not name is index 0.
+Bitmap BitmapFromArt(std::string_view art);
 
 // Registers a resource under a name (done once by the library that owns it).
 void RegisterBitmapResource(const Text &name, const Bitmap *bitmap);

@@ -129,6 +129,19 @@ int Protocol(const wchar_t *ocx, const wchar_t *file) {
     auto canUnload = reinterpret_cast<CanUnload>(GetProcAddress(server, "DllCanUnloadNow"));
     auto getClass = reinterpret_cast<GetClassObject>(GetProcAddress(server, "DllGetClassObject"));
     if (!canUnload || !getClass) return Check(false, "the entry points are exported"), failures;
+    const struct {
+        const wchar_t *name;
+        LONG width, height;
+    } bitmaps[] = {{L"MP3_CONTROL", 32, 32}, {L"PLAYLIST_CONTROL", 32, 32}, {MAKEINTRESOURCEW(30000), 16, 15},
+                   {MAKEINTRESOURCEW(30001), 16, 15}};
+    for (const auto &expected : bitmaps) {
+        auto *image = static_cast<HBITMAP>(LoadImageW(server, expected.name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        BITMAP shape{};
+        Check(image && GetObjectW(image, sizeof shape, &shape) && shape.bmWidth == expected.width &&
+                  shape.bmHeight == expected.height && shape.bmBitsPixel == 4,
+              "the server carries its 16-colour bitmaps at their sizes");
+        if (image) DeleteObject(image);
+    }
     IClassFactory *factory = nullptr;
     Check(getClass(CLSID_Equalizer, IID_IClassFactory, reinterpret_cast<void **>(&factory)) ==
               CLASS_E_CLASSNOTAVAILABLE, "no class factory for a class clients cannot create");
