@@ -114,7 +114,7 @@ add_dependencies(CorvaneServer corvane_typelib corvane_server_bitmaps)
 set_source_files_properties(automation/win32/CorvaneMP3.rc PROPERTIES
   OBJECT_DEPENDS "${typelib_dir}/CorvaneMP3.tlb;${server_bitmaps}")
 target_include_directories(CorvaneServer PRIVATE ${typelib_dir})
-target_link_libraries(CorvaneServer PRIVATE CorvaneControls ole32 oleaut32 uuid advapi32 user32)
+target_link_libraries(CorvaneServer PRIVATE CorvaneControls ole32 oleaut32 uuid advapi32 user32 gdi32)
 set_target_properties(CorvaneServer PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3 SUFFIX .ocx
   IMPORT_SUFFIX .ocx.a)
 target_link_options(CorvaneServer PRIVATE ${corvane_static_runtime} -Wl,--kill-at

@@ -35,19 +35,20 @@ HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer *
 HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie) {
     if (sink == nullptr || cookie == nullptr) return E_POINTER;
     *cookie = 0;
-    IDispatch *dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(events_, reinterpret_cast<void **>(&dispatch))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&dispatch))))
+    IUnknown *asked = nullptr;
+    const bool notifications = IsEqualIID(events_, IID_IPropertyNotifySink);
+    if (FAILED(sink->QueryInterface(events_, reinterpret_cast<void **>(&asked))) &&
+        (notifications || FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&asked)))))
         return CONNECT_E_CANNOTCONNECT;
     *cookie = nextCookie_++;
-    sinks_.emplace_back(*cookie, dispatch);
+    sinks_.emplace_back(*cookie, asked);
     return S_OK;
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
     for (auto at = sinks_.begin(); at != sinks_.end(); ++at) {
         if (at->first != cookie) continue;
-        IDispatch *sink = at->second;
+        IUnknown *sink = at->second;
         sinks_.erase(at);
         sink->Release();
         return S_OK;
@@ -61,19 +62,25 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections **out) {
 }
 
 void ConnectionPoint::Fire(DISPID event) {
-    std::vector<IDispatch *> called;
+    std::vector<IUnknown *> called;
     for (auto &[cookie, sink] : sinks_) {
         sink->AddRef();
         called.push_back(sink);
     }
+    const bool notifications = IsEqualIID(events_, IID_IPropertyNotifySink);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    for (IDispatch *sink : called) {
-        sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+    for (IUnknown *sink : called) {
+        if (notifications)
+            static_cast<IPropertyNotifySink *>(sink)->OnChanged(event);
+        else
+            static_cast<IDispatch *>(sink)->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                                                   nullptr, nullptr, nullptr);
         sink->Release();
     }
 }
 
-EventPoints::EventPoints(IConnectionPointContainer &owner, std::initializer_list<const IID *> events) {
+EventPoints::EventPoints(IConnectionPointContainer &owner, std::initializer_list<const IID *> events)
+    : owner_(owner) {
     for (const IID *iid : events) points_.push_back(std::make_unique<ConnectionPoint>(owner, *iid));
 }
 
@@ -98,7 +105,20 @@ HRESULT EventPoints::Enumerate(IEnumConnectionPoints **out) {
 }
 
 void EventPoints::Fire(DISPID event) {
-    for (auto &point : points_) point->Fire(event);
+    for (auto &point : points_)
+        if (point.get() != propertyNotify_) point->Fire(event);
+}
+
+void EventPoints::AddPropertyNotifications() {
+    if (propertyNotify_ != nullptr) return;
+    points_.push_back(std::make_unique<ConnectionPoint>(owner_, IID_IPropertyNotifySink));
+    propertyNotify_ = points_.back().get();
+}
+
+// Which property changed is not said: DISPID_UNKNOWN asks the container to
+// take every property as possibly changed.
+void EventPoints::PropertyChanged() {
+    if (propertyNotify_ != nullptr) propertyNotify_->Fire(DISPID_UNKNOWN);
 }
 
 }  // namespace corvane::automation

@@ -11,9 +11,9 @@
 
 namespace corvane::automation {
 
-template <class Interface>
-class EventSourceObject : public DispatchObject<Interface, IConnectionPointContainer, IProvideClassInfo2> {
-    using Base = DispatchObject<Interface, IConnectionPointContainer, IProvideClassInfo2>;
+template <class Interface, class... Extra>
+class EventSourceObject : public DispatchObject<Interface, IConnectionPointContainer, IProvideClassInfo2, Extra...> {
+    using Base = DispatchObject<Interface, IConnectionPointContainer, IProvideClassInfo2, Extra...>;
 
 public:
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints **out) override {
@@ -53,6 +53,7 @@ protected:
     }
 
     void Fire(DISPID event) { events_.Fire(event); }
+    EventPoints &Events() { return events_; }
 
 private:
     const CLSID classId_;

@@ -4,10 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "automation/win32/EventSourceObject.h"
+#include "automation/win32/ControlObject.h"
 #include "automation/win32/ObjectEnumerator.h"
 #include "automation/win32/PublishedObjects.h"
-#include "automation/win32/ServerControlSite.h"
 #include "playlist/CVMP3PlayList.h"
 
 namespace corvane::automation {
@@ -30,12 +29,12 @@ runtime::Variant Optional(const BSTR *value) {
 }
 runtime::Variant Optional(const VARIANT *value) { return value ? FromVariant(*value) : runtime::Variant::Missing(); }
 
-class PlayListObject final : public EventSourceObject<_CVMP3PlayList> {
+class PlayListObject final : public ControlObject<_CVMP3PlayList> {
 public:
     PlayListObject()
-        : EventSourceObject(CLSID_CVMP3PlayList, IID__CVMP3PlayList, kPlayListSource,
-                            {&DIID___CVMP3PlayList, &DIID___CVMP3PlayList_v0}, &EarlierPlayListIid()),
-          list_(std::make_unique<playlist::CVMP3PlayList>(site_)) {}
+        : ControlObject(CLSID_CVMP3PlayList, IID__CVMP3PlayList, kPlayListSource,
+                        {&DIID___CVMP3PlayList, &DIID___CVMP3PlayList_v0}, &EarlierPlayListIid()),
+          list_(std::make_unique<playlist::CVMP3PlayList>(Site())) {}
 
     HRESULT STDMETHODCALLTYPE About() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AddEntry(BSTR *filename, LONG *beforeFile, LONG *afterFile, BSTR *key,
@@ -112,7 +111,13 @@ public:
     }
 
 private:
-    ServerControlSite site_;
+    // A new play list is empty already: it has no defaults to set.
+    void InitProperties() override {}
+    void ReadProperties(runtime::PropertyBag &bag) override { list_->ReadProperties(bag); }
+    void WriteProperties(runtime::PropertyBag &bag) override { list_->WriteProperties(bag); }
+    void Paint() override { list_->Paint(); }
+    void Resize(int32_t width, int32_t height) override { list_->Resize(width, height); }
+
     std::unique_ptr<playlist::CVMP3PlayList> list_;
 };
 

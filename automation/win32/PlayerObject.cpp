@@ -4,9 +4,8 @@
 // alive until the event has been delivered, even if a handler lets it go.
 #include <memory>
 
-#include "automation/win32/EventSourceObject.h"
+#include "automation/win32/ControlObject.h"
 #include "automation/win32/PublishedObjects.h"
-#include "automation/win32/ServerControlSite.h"
 #include "player/CVMP3Player.h"
 
 namespace corvane::automation {
@@ -15,12 +14,14 @@ namespace {
 
 constexpr wchar_t kPlayerSource[] = L"CorvaneMP3.CVMP3Player";
 
-class PlayerObject final : public EventSourceObject<_CVMP3Player> {
+class PlayerObject final : public ControlObject<_CVMP3Player> {
 public:
+    // A player made without a container (by a script) starts from the
+    // defaults; a container's InitNew or Load comes after and sets them again.
     PlayerObject()
-        : EventSourceObject(CLSID_CVMP3Player, IID__CVMP3Player, kPlayerSource, {&DIID___CVMP3Player}),
-          player_(std::make_unique<player::CVMP3Player>(site_)) {
-        site_.OnEvent([this](int32_t event) { DeliverEvent(event); });
+        : ControlObject(CLSID_CVMP3Player, IID__CVMP3Player, kPlayerSource, {&DIID___CVMP3Player}),
+          player_(std::make_unique<player::CVMP3Player>(Site())) {
+        Site().OnEvent([this](int32_t event) { DeliverEvent(event); });
         player_->InitProperties();
     }
 
@@ -169,10 +170,15 @@ private:
     void DeliverEvent(int32_t event) {
         AddRef();
         Fire(event);
-        site_.PostToLoop([this] { Release(); });
+        Site().PostToLoop([this] { Release(); });
     }
 
-    ServerControlSite site_;
+    void InitProperties() override { player_->InitProperties(); }
+    void ReadProperties(runtime::PropertyBag &bag) override { player_->ReadProperties(bag); }
+    void WriteProperties(runtime::PropertyBag &bag) override { player_->WriteProperties(bag); }
+    void Paint() override { player_->Paint(); }
+    void Resize(int32_t width, int32_t height) override { player_->Resize(width, height); }
+
     std::unique_ptr<player::CVMP3Player> player_;
 };
 

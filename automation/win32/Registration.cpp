@@ -11,10 +11,6 @@ namespace corvane::automation {
 
 namespace {
 
-// Set-client-site-first, invisible at run time, activate when visible,
-// inside-out, cannot link inside, recompose on resize.
-constexpr wchar_t kMiscStatus[] = L"132497";  // 0x20591
-
 struct ControlFacts {
     const CLSID *classId;
     const wchar_t *progId;
@@ -71,7 +67,7 @@ HRESULT RegisterControl(const ControlFacts &control, const std::wstring &server)
         {classKey + L"\\Control", nullptr, L""},
         {classKey + L"\\ToolboxBitmap32", nullptr, server + L", " + std::to_wstring(control.toolboxBitmap)},
         {classKey + L"\\MiscStatus", nullptr, L"0"},
-        {classKey + L"\\MiscStatus\\1", nullptr, kMiscStatus},
+        {classKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(kControlMiscStatus)},
         {classKey + L"\\TypeLib", nullptr, library},
         {classKey + L"\\Version", nullptr, control.version},
     };

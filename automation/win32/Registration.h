@@ -7,6 +7,10 @@
 
 namespace corvane::automation {
 
+// Set-client-site-first, invisible at run time, activate when visible,
+// inside-out, cannot link inside, recompose on resize.
+constexpr DWORD kControlMiscStatus = 0x20591;
+
 HRESULT RegisterServer();
 HRESULT UnregisterServer();
 

@@ -4,14 +4,20 @@
 //   server_client protocol OCX FILE    entry points, unloading, identities,
 //                                      connection points, threads, bad calls
 //   server_client typelib OCX          prints the type library as read back
+//   server_client container OCX FILE   sites both controls in a container of
+//                                      its own: ambients, saving and loading
+//                                      through a property bag and a stream,
+//                                      sizing, and drawing into memory
 // Each check that fails prints FAIL; the exit status is the number of failures.
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "CorvaneMP3TypeLibrary.h"
 
@@ -220,6 +226,245 @@ int Protocol(const wchar_t *ocx, const wchar_t *file) {
     return failures;
 }
 
+// --- a container of our own --------------------------------------------------
+
+// The client site: it answers the ambient user mode and counts what it is
+// asked; property-change notifications are counted too.
+class Container final : public IOleClientSite, public IDispatch, public IPropertyNotifySink {
+public:
+    bool userMode = true;
+    int ambientQueries = 0, changes = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) *out = static_cast<IOleClientSite *>(this);
+        else if (IsEqualIID(iid, IID_IDispatch)) *out = static_cast<IDispatch *>(this);
+        else if (IsEqualIID(iid, IID_IPropertyNotifySink)) *out = static_cast<IPropertyNotifySink *>(this);
+        else *out = nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer **out) override { return *out = nullptr, E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override { return *count = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *result, EXCEPINFO *,
+                                     UINT *) override {
+        if (id != DISPID_AMBIENT_USERMODE || result == nullptr) return DISP_E_MEMBERNOTFOUND;
+        ++ambientQueries;
+        V_VT(result) = VT_BOOL, V_BOOL(result) = userMode ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override { return ++changes, S_OK; }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+};
+
+// A property bag that keeps what it is given, in order.
+class Bag final : public IPropertyBag {
+public:
+    std::vector<std::pair<std::wstring, VARIANT>> values;
+    ~Bag() { for (auto &value : values) VariantClear(&value.second); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+        *out = (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT *value, IErrorLog *) override {
+        for (auto &[key, stored] : values)
+            if (key == name) return VariantCopy(value, &stored);
+        return E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT *value) override {
+        values.emplace_back(name, VARIANT{});
+        VariantInit(&values.back().second);
+        return VariantCopy(&values.back().second, value);
+    }
+    std::wstring Keys() const {
+        std::wstring keys;
+        for (auto &[key, value] : values) keys += key + L" ";
+        return keys;
+    }
+};
+
+VARIANT Property(IUnknown *control, const wchar_t *name) {
+    auto *dispatch = Query<IDispatch>(control, IID_IDispatch);
+    DISPID id = 0;
+    LPOLESTR member = const_cast<LPOLESTR>(name);
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (dispatch && SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, &member, 1, 0, &id)))
+        dispatch->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    if (dispatch) dispatch->Release();
+    return result;
+}
+
+HRESULT SetProperty(IUnknown *control, const wchar_t *name, VARIANT value) {
+    auto *dispatch = Query<IDispatch>(control, IID_IDispatch);
+    DISPID id = 0, put = DISPID_PROPERTYPUT;
+    LPOLESTR member = const_cast<LPOLESTR>(name);
+    DISPPARAMS one{&value, &put, 1, 1};
+    HRESULT status = dispatch->GetIDsOfNames(IID_NULL, &member, 1, 0, &id);
+    if (SUCCEEDED(status)) status = dispatch->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &one, nullptr, nullptr, nullptr);
+    dispatch->Release();
+    return status;
+}
+
+std::wstring Text(VARIANT value) {
+    VariantChangeType(&value, &value, 0, VT_BSTR);
+    std::wstring text = V_VT(&value) == VT_BSTR && V_BSTR(&value) ? V_BSTR(&value) : L"?";
+    VariantClear(&value);
+    return text;
+}
+
+// The pixels `draw` leaves in a 32 x 32 memory bitmap, as 0xRRGGBB values.
+std::vector<DWORD> Pixels(const std::function<void(HDC)> &draw) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB};
+    void *bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP surface = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, surface);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + 32 * 32);
+    SelectObject(dc, old);
+    DeleteObject(surface);
+    DeleteDC(dc);
+    for (DWORD &pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+IUnknown *NewControl(REFCLSID classId) {
+    IUnknown *control = nullptr;
+    CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&control));
+    return control;
+}
+
+// One control through its whole life in the container.
+void Embed(HMODULE server, REFCLSID classId, const wchar_t *image, const wchar_t *name, VARIANT value,
+           const wchar_t *savedKeys) {
+    std::printf("-- %ls\n", image);
+    Container container;
+    IUnknown *control = NewControl(classId);
+    auto *object = Query<IOleObject>(control, IID_IOleObject);
+    auto *bagPersistence = Query<IPersistPropertyBag>(control, IID_IPersistPropertyBag);
+    auto *streamPersistence = Query<IPersistStreamInit>(control, IID_IPersistStreamInit);
+    auto *view = Query<IViewObject2>(control, IID_IViewObject2);
+    if (!object || !bagPersistence || !streamPersistence || !view) return Check(false, "the control protocol is there");
+
+    // Drawn before anything else, and drawn as its bitmap resource.
+    const RECTL bounds{0, 0, 32, 32};
+    const auto drawn = Pixels([&](HDC dc) { view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0); });
+    HBITMAP resource = static_cast<HBITMAP>(LoadImageW(server, image, IMAGE_BITMAP, 0, 0, 0));
+    const auto expected = Pixels([&](HDC dc) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, resource);
+        BitBlt(dc, 0, 0, 32, 32, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    });
+    DeleteObject(resource);
+    Check(drawn == expected && drawn[0] != drawn[32 * 16 + 16], "Draw paints the control's bitmap");
+
+    DWORD status = 0;
+    object->GetMiscStatus(DVASPECT_CONTENT, &status);
+    Check(status == 0x20591, "the misc status comes from the registry");
+    SIZEL size{5000, 5000}, now{};
+    object->SetExtent(DVASPECT_CONTENT, &size);
+    object->GetExtent(DVASPECT_CONTENT, &now);
+    Check(now.cx == now.cy && now.cx > 700 && now.cx < 1000, "any extent comes back as 32 pixels");
+
+    object->SetClientSite(&container);
+    DWORD cookie = Connect(control, IID_IPropertyNotifySink, static_cast<IPropertyNotifySink *>(&container));
+    bagPersistence->InitNew();
+    Check(SetProperty(control, name, value) == S_OK && cookie != 0 && container.changes > 0 &&
+              streamPersistence->IsDirty() == S_OK, "a changed property is announced and makes the control dirty");
+
+    Bag bag;
+    Check(bagPersistence->Save(&bag, TRUE, TRUE) == S_OK && bag.Keys() == savedKeys &&
+              streamPersistence->IsDirty() == S_FALSE, "the bag holds exactly the values that differ from their defaults");
+    IStream *stream = nullptr;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    Check(streamPersistence->Save(stream, TRUE) == S_OK, "the control saves to a stream");
+    const std::wstring before = Text(Property(control, name));
+
+    IUnknown *fromBag = NewControl(classId);
+    auto *loadBag = Query<IPersistPropertyBag>(fromBag, IID_IPersistPropertyBag);
+    Check(loadBag->Load(&bag, nullptr) == S_OK && Text(Property(fromBag, name)) == before, "a fresh control loads the bag");
+    IUnknown *fromStream = NewControl(classId);
+    auto *loadStream = Query<IPersistStreamInit>(fromStream, IID_IPersistStreamInit);
+    stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    Check(loadStream->Load(stream) == S_OK && Text(Property(fromStream, name)) == before, "a fresh control loads the stream");
+
+    // A stream cut short fails cleanly; a value of the wrong type reads as the default.
+    IStream *cut = nullptr;
+    CreateStreamOnHGlobal(nullptr, TRUE, &cut);
+    stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    ULARGE_INTEGER six{{6, 0}};
+    stream->CopyTo(cut, six, nullptr, nullptr);
+    cut->Seek({}, STREAM_SEEK_SET, nullptr);
+    Check(loadStream->Load(cut) == E_FAIL, "a truncated stream is refused");
+    Bag wrong;
+    VARIANT text;
+    V_VT(&text) = VT_BSTR, V_BSTR(&text) = SysAllocString(L"not a number");
+    wrong.Write(L"ChangeInterval", &text);
+    wrong.Write(L"Channels", &text);
+    VariantClear(&text);
+    Check(loadBag->Load(&wrong, nullptr) == S_OK, "a bag with values of the wrong type loads");
+
+    for (auto *unknown : {static_cast<IUnknown *>(loadBag), static_cast<IUnknown *>(loadStream), fromBag, fromStream,
+                          static_cast<IUnknown *>(cut), static_cast<IUnknown *>(stream), static_cast<IUnknown *>(view),
+                          static_cast<IUnknown *>(streamPersistence), static_cast<IUnknown *>(bagPersistence)})
+        unknown->Release();
+    object->SetClientSite(nullptr);
+    object->Release();
+    control->Release();
+}
+
+int Containers(const wchar_t *ocx, const wchar_t *file) {
+    HMODULE server = LoadLibraryW(ocx);
+    VARIANT interval;
+    V_VT(&interval) = VT_I2, V_I2(&interval) = 40;
+    Embed(server, CLSID_CVMP3Player, L"MP3_CONTROL", L"ChangeInterval", interval, L"ChangeInterval ");
+    VARIANT name;
+    V_VT(&name) = VT_BSTR, V_BSTR(&name) = SysAllocString(file);
+    Embed(server, CLSID_CVMP3PlayList, L"PLAYLIST_CONTROL", L"Filename", name, L"FileName ");
+    VariantClear(&name);
+
+    // A read-only property asks the container whether it runs a program, and
+    // there keeps its value without a word.
+    Container program;
+    IUnknown *running = NewControl(CLSID_CVMP3Player);
+    auto *runningObject = Query<IOleObject>(running, IID_IOleObject);
+    runningObject->SetClientSite(&program);
+    VARIANT channels;
+    V_VT(&channels) = VT_I2, V_I2(&channels) = 5;
+    Check(SetProperty(running, L"Channels", channels) == S_OK && program.ambientQueries == 1 &&
+              Text(Property(running, L"Channels")) == L"0", "Channels asks the ambient user mode and stays");
+    runningObject->Release();
+    running->Release();
+
+    // In a form designer (user mode off) the player asks the container.
+    Container designer;
+    designer.userMode = false;
+    IUnknown *player = NewControl(CLSID_CVMP3Player);
+    auto *object = Query<IOleObject>(player, IID_IOleObject);
+    object->SetClientSite(&designer);
+    VARIANT rate;
+    V_VT(&rate) = VT_I2, V_I2(&rate) = 10;
+    SetProperty(player, L"ChangeInterval", rate);
+    Check(V_I2(&rate) == 10 && Text(Property(player, L"ChangeInterval")) == L"10", "a designer's control still works");
+    object->Release();
+    player->Release();
+    return failures;
+}
+
 const char *KindName(TYPEKIND kind) {
     static const char *names[] = {"enum", "record", "module", "interface", "dispinterface", "coclass", "alias", "union"};
     return kind < TKIND_MAX ? names[kind] : "?";
@@ -336,7 +581,8 @@ int wmain(int argc, wchar_t **argv) {
     if (command == L"events" && argc > 2) result = Events(argv[2]);
     else if (command == L"protocol" && argc > 3) result = Protocol(argv[2], argv[3]);
     else if (command == L"typelib" && argc > 2) result = TypeLibrary(argv[2]);
-    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX\n");
+    else if (command == L"container" && argc > 3) result = Containers(argv[2], argv[3]);
+    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX | container OCX FILE\n");
     CoUninitialize();
     return result;
 }

@@ -179,6 +179,8 @@ for script in player.vbs playlist.vbs playlist.js; do
 done
 check "entry points, identities, connection points, threads and bad calls" \
   "$wine" "$server_client" protocol "$ocx" "$fixture"
+check "both controls embed in a container: ambients, bag and stream, extent, drawing" \
+  "$wine" "$server_client" container "$ocx" "$(windows_path "$scratch/saved.m3u")"
 check "events reach every connected sink: updates, and one end" \
   env CORVANEMP3_OUTPUT=null "$wine" "$server_client" events "$fixture"
 check "regsvr32 /u removes every key" unregisters
