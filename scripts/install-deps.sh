@@ -10,7 +10,7 @@ core=(cmake ninja-build g++ pkg-config make
 bench=(mpg123 ffmpeg)
 fuzz=(clang libclang-rt-14-dev)
 coverage=(gcovr)
-windows=(mingw-w64 mingw-w64-tools wine wine64 libwine-dev xvfb googletest binutils python3)
+windows=(mingw-w64 mingw-w64-tools wine wine64 libwine-dev xvfb xauth googletest binutils python3)
 
 groups=("$@")
 [ ${#groups[@]} -eq 0 ] && groups=(core)

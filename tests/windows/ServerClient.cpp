@@ -4,6 +4,8 @@
 //   server_client protocol OCX FILE    entry points, unloading, identities,
 //                                      connection points, threads, bad calls
 //   server_client typelib OCX          prints the type library as read back
+//   server_client atlhost FILE         both controls made by ProgID in ATL's
+//                                      host window, driven through IDispatch
 //   server_client container OCX FILE   sites both controls in a container of
 //                                      its own: ambients, saving and loading
 //                                      through a property bag and a stream,
@@ -465,6 +467,50 @@ int Containers(const wchar_t *ocx, const wchar_t *file) {
     return failures;
 }
 
+// --- Wine's ATL host window --------------------------------------------------
+
+using CreateControlEx = HRESULT(WINAPI *)(LPCOLESTR, HWND, IStream *, IUnknown **, IUnknown **, REFIID, IUnknown *);
+
+int AtlHost(const wchar_t *file) {
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    auto init = reinterpret_cast<BOOL(WINAPI *)()>(GetProcAddress(atl, "AtlAxWinInit"));
+    auto create = reinterpret_cast<CreateControlEx>(GetProcAddress(atl, "AtlAxCreateControlEx"));
+    if (!init || !create || !init()) return Check(false, "ATL's host is there"), failures;
+    HWND frame = CreateWindowExW(0, L"STATIC", L"CorvaneMP3 host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+    for (const wchar_t *progId : {L"CorvaneMP3.CVMP3Player", L"CorvaneMP3.CVMP3PlayList"}) {
+        HWND host = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, frame, nullptr,
+                                    nullptr, nullptr);
+        IUnknown *site = nullptr, *control = nullptr;
+        const HRESULT made = create(progId, host, nullptr, &site, &control, IID_NULL, nullptr);
+        std::printf("-- %ls: %#lx\n", progId, static_cast<unsigned long>(made));
+        Check(SUCCEEDED(made) && control != nullptr, "ATL's host creates the control by its ProgID");
+        if (!control) continue;
+        if (std::wstring(progId).find(L"Player") != std::wstring::npos) {
+            VARIANT interval;
+            V_VT(&interval) = VT_I2, V_I2(&interval) = 3;
+            SetProperty(control, L"ChangeInterval", interval);
+            Check(Text(Property(control, L"ChangeInterval")) == L"10" &&
+                      Text(Property(control, L"DeviceName")) == L"Maltrex Wave Mapper",
+                  "the hosted player answers through IDispatch");
+        } else {
+            auto *list = Query<_CVMP3PlayList>(control, IID__CVMP3PlayList);
+            BSTR name = SysAllocString(file);
+            VARIANT_BOOL added = VARIANT_FALSE;
+            LONG count = 0;
+            Check(list && SUCCEEDED(list->AddEntry(&name, nullptr, nullptr, nullptr, &added)) && added &&
+                      SUCCEEDED(list->get_Count(&count)) && count == 1, "the hosted play list takes an entry");
+            SysFreeString(name);
+            if (list) list->Release();
+        }
+        control->Release();
+        if (site) site->Release();
+        DestroyWindow(host);
+    }
+    DestroyWindow(frame);
+    return failures;
+}
+
 const char *KindName(TYPEKIND kind) {
     static const char *names[] = {"enum", "record", "module", "interface", "dispinterface", "coclass", "alias", "union"};
     return kind < TKIND_MAX ? names[kind] : "?";
@@ -582,7 +628,8 @@ int wmain(int argc, wchar_t **argv) {
     else if (command == L"protocol" && argc > 3) result = Protocol(argv[2], argv[3]);
     else if (command == L"typelib" && argc > 2) result = TypeLibrary(argv[2]);
     else if (command == L"container" && argc > 3) result = Containers(argv[2], argv[3]);
-    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX | container OCX FILE\n");
+    else if (command == L"atlhost" && argc > 2) result = AtlHost(argv[2]);
+    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX | container OCX FILE | atlhost FILE\n");
     CoUninitialize();
     return result;
 }

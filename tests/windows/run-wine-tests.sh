@@ -170,6 +170,14 @@ unregisters() {
   done
 }
 
+# Ordinary windows need a display: a virtual one, with the prefix drawing
+# through X11 (the null driver remains for what has no window).
+on_virtual_display() {
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 || return 1
+  WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+}
+
 fixture=$(windows_path "$linux/fixtures/l3_mpeg1_cbr128_joint_v1.mp3")
 check "regsvr32 registers both controls and the type library" registers
 registered_keys
@@ -181,6 +189,8 @@ check "entry points, identities, connection points, threads and bad calls" \
   "$wine" "$server_client" protocol "$ocx" "$fixture"
 check "both controls embed in a container: ambients, bag and stream, extent, drawing" \
   "$wine" "$server_client" container "$ocx" "$(windows_path "$scratch/saved.m3u")"
+check "ATL's host window makes both controls by ProgID" \
+  on_virtual_display "$wine" "$server_client" atlhost "$fixture"
 check "events reach every connected sink: updates, and one end" \
   env CORVANEMP3_OUTPUT=null "$wine" "$server_client" events "$fixture"
 check "regsvr32 /u removes every key" unregisters
