@@ -360,6 +360,10 @@ void Embed(HMODULE server, REFCLSID classId, const wchar_t *image, const wchar_t
     auto *view = Query<IViewObject2>(control, IID_IViewObject2);
     if (!object || !bagPersistence || !streamPersistence || !view) return Check(false, "the control protocol is there");
 
+    Bag early;
+    Check(bagPersistence->Save(&early, FALSE, TRUE) == S_OK && early.values.empty(),
+          "saved before any initialisation, a control holds only defaults");
+
     // Drawn before anything else, and drawn as its bitmap resource.
     const RECTL bounds{0, 0, 32, 32};
     const auto drawn = Pixels([&](HDC dc) { view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0); });
@@ -438,6 +442,24 @@ int Containers(const wchar_t *ocx, const wchar_t *file) {
     V_VT(&name) = VT_BSTR, V_BSTR(&name) = SysAllocString(file);
     Embed(server, CLSID_CVMP3PlayList, L"PLAYLIST_CONTROL", L"Filename", name, L"FileName ");
     VariantClear(&name);
+
+    // A player's five saved values come back in their order.
+    Bag full, again;
+    const std::pair<const wchar_t *, VARIANT> saved[] = {
+        {L"FileName", {}}, {L"Channels", {}}, {L"ChangeInterval", {}}, {L"DeviceName", {}}, {L"PlaybackRate", {}}};
+    for (auto [key, value] : saved) {
+        V_VT(&value) = VT_BSTR, V_BSTR(&value) = SysAllocString(L"7");
+        full.Write(key, &value);
+        VariantClear(&value);
+    }
+    IUnknown *reloaded = NewControl(CLSID_CVMP3Player);
+    auto *reloadedBag = Query<IPersistPropertyBag>(reloaded, IID_IPersistPropertyBag);
+    reloadedBag->Load(&full, nullptr);
+    reloadedBag->Save(&again, TRUE, TRUE);
+    Check(again.Keys() == L"FileName Channels ChangeInterval DeviceName PlaybackRate ",
+          "the player saves its five values in their order");
+    reloadedBag->Release();
+    reloaded->Release();
 
     // A read-only property asks the container whether it runs a program, and
     // there keeps its value without a word.
