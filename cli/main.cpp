@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "about/AboutBox.h"
 #include "cli/Commands.h"
 #include "decoder/DecoderLibrary.h"
+#include "runtime/Text.h"
 
 namespace {
 
@@ -30,7 +32,9 @@ const char kGeneralHelp[] =
     "      [--genre N] write the ID3 version 1 tag\n"
     "  list show|add|remove|move|sort LIST ...\n"
     "                  show and edit an extended M3U play list\n"
+    "  about           the product: title, version and description\n"
     "  help [COMMAND]  this text, or a command's own help\n"
+    "  --version       the version line\n"
     "\n"
     "'cvmp3 COMMAND --help' describes each command in full.\n"
     "\n"
@@ -76,6 +80,20 @@ int ShowHelp(const std::vector<std::string> &topics) {
     return kExitOk;
 }
 
+std::string VersionLine() {
+    using namespace corvane;
+    return runtime::ToUtf8(runtime::Text(about::kLibraryTitle) + u" " + about::VersionText(about::ServerVersion()));
+}
+
+// The facts the About box shows, as text.
+int ShowAbout() {
+    using namespace corvane;
+    std::printf("%s\n%s\n\n%s\n", runtime::ToUtf8(about::kLibraryTitle).c_str(),
+                runtime::ToUtf8(about::VersionText(about::ServerVersion())).c_str(),
+                runtime::ToUtf8(about::kDescription).c_str());
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -90,6 +108,8 @@ int main(int argc, char **argv) {
     std::string name = words.front();
     words.erase(words.begin());
     if (name == "--help" || name == "-h" || name == "help") return ShowHelp(words);
+    if (name == "--version") return std::puts(VersionLine().c_str()) >= 0 ? kExitOk : kExitFailed;
+    if (name == "about") return ShowAbout();
     const Command *command = FindCommand(name);
     if (!command) {
         std::fprintf(stderr, "cvmp3: no command '%s'\nTry 'cvmp3 --help'.\n", name.c_str());

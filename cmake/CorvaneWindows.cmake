@@ -53,6 +53,7 @@ target_compile_definitions(CorvaneControls PUBLIC UNICODE _UNICODE PRIVATE CORVA
 target_link_libraries(CorvaneControls PUBLIC Threads::Threads user32)
 corvane_warnings(CorvaneControls)
 corvane_embed_art(CorvaneControls)
+target_include_directories(CorvaneControls PUBLIC ${PROJECT_BINARY_DIR}/generated)
 
 # --- the test programs of the portable layers, run under Wine -------------
 add_library(corvane_decoder_fake STATIC decoder/RecordingDecoderLibrary.cpp)
@@ -65,7 +66,7 @@ target_link_libraries(corvane_test_support PUBLIC corvane_decoder_fake GTest::gt
 target_compile_definitions(corvane_test_support PRIVATE CORVANE_FIXTURE_DIR="" CORVANE_ENGINE_PATH="CorvaneMP3.dll"
   CORVANE_CLI_PATH="" CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
 # The engine's device test needs ALSA, and the host program is a Linux one.
-foreach(area runtime common decoder equalizer playlist player engine)
+foreach(area runtime common decoder equalizer playlist player engine about)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${area}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/PlaybackDeviceTest\\.cpp$")
   add_executable(test_${area} ${sources})
@@ -94,7 +95,6 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/automation/CorvaneMP3.idl ${PROJECT_SOURCE_DIR}/automation/finish-typelib.py
   COMMENT "Compiling the type library")
 add_custom_target(corvane_typelib DEPENDS ${typelib_dir}/CorvaneMP3TypeLibrary.h ${typelib_dir}/CorvaneMP3.tlb)
-configure_file(${PROJECT_SOURCE_DIR}/automation/win32/CorvaneVersion.h.in ${typelib_dir}/CorvaneVersion.h @ONLY)
 
 # The four bitmaps, from the same pictures the controls draw.
 set(server_bitmaps)
@@ -113,7 +113,7 @@ add_library(CorvaneServer SHARED ${server_sources} automation/win32/CorvaneMP3.d
 add_dependencies(CorvaneServer corvane_typelib corvane_server_bitmaps)
 set_source_files_properties(automation/win32/CorvaneMP3.rc PROPERTIES
   OBJECT_DEPENDS "${typelib_dir}/CorvaneMP3.tlb;${server_bitmaps}")
-target_include_directories(CorvaneServer PRIVATE ${typelib_dir})
+target_include_directories(CorvaneServer PRIVATE ${typelib_dir} ${PROJECT_BINARY_DIR}/generated)
 target_link_libraries(CorvaneServer PRIVATE CorvaneControls ole32 oleaut32 uuid advapi32 user32 gdi32)
 set_target_properties(CorvaneServer PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3 SUFFIX .ocx
   IMPORT_SUFFIX .ocx.a)

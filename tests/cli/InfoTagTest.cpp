@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CliRunner.h"
+#include "CorvaneVersion.h"
 #include "support/Paths.h"
 
 namespace corvane::testing {
@@ -154,6 +155,8 @@ TEST(Help, EveryCommandDescribesItselfAndUsageErrorsPointToIt) {
         {{"info", "-h"}, 0, {"--json", "genre_name"}},
         {{"tag", "--help"}, 0, {"--title T", "--genre N"}},
         {{"list", "--help"}, 0, {"move LIST FROM up|down|top|bottom|before N|after N", "shuffle"}},
+        {{"--version"}, 0, {"CorvaneMP3 Version " CORVANE_VERSION_TEXT "\n"}},
+        {{"about"}, 0, {"CorvaneMP3\nVersion " CORVANE_VERSION_TEXT "\n", "MPEG audio files"}},
         {{}, 2, {"Usage: cvmp3 COMMAND"}},
         {{"dance"}, 2, {"no command 'dance'\nTry 'cvmp3 --help'."}},
         {{"info"}, 2, {"no FILE given\nTry 'cvmp3 info --help'."}},

@@ -1,0 +1,171 @@
+// The About box's rules against a fake system that records every call.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "about/AboutBox.h"
+#include "runtime/AutomationError.h"
+
+namespace corvane::about {
+namespace {
+
+class FakeSystem : public AboutPlatform {
+public:
+    int32_t planes = 1, bits = 32, waveDevices = 1;
+    std::map<Text, RegistryValue> registry;  // "key|value"
+    std::vector<Text> files, startable;
+    std::vector<std::string> calls;
+
+    int32_t DesktopCapability(uint32_t index) override { return index == kColourPlanes ? planes : bits; }
+    KeyHandle OpenKey(uint32_t, const Text &name, uint32_t access) override {
+        calls.push_back("open " + runtime::ToUtf8(name) + " " + std::to_string(access));
+        for (auto &[path, value] : registry)
+            if (path.starts_with(name + u"|")) return 1;
+        return 0;
+    }
+    std::optional<RegistryValue> QueryValue(KeyHandle, const Text &name, uint32_t) override {
+        for (auto &[path, value] : registry)
+            if (path.ends_with(u"|" + name)) return value;
+        return std::nullopt;
+    }
+    void CloseKey(KeyHandle) override { calls.push_back("close"); }
+    bool StartProgram(const Text &path) override {
+        calls.push_back("start " + runtime::ToUtf8(path));
+        return std::find(startable.begin(), startable.end(), path) != startable.end();
+    }
+    bool FileExists(const Text &path) override {
+        calls.push_back("exists " + runtime::ToUtf8(path));
+        return std::find(files.begin(), files.end(), path) != files.end();
+    }
+    void ShowMessage(const Text &text) override { calls.push_back("message " + runtime::ToUtf8(text)); }
+    int32_t WaveOutputDevices() override { return calls.push_back("devices"), waveDevices; }
+    Text WindowsDirectory(uint32_t) override { return calls.push_back("windir"), u"C:\\WINDOWS"; }
+    void PlaySound(const Text &file, uint32_t flags) override {
+        calls.push_back("sound '" + runtime::ToUtf8(file) + "' " + std::to_string(flags));
+    }
+    void OpenWithShell(const Text &address) override { calls.push_back("open " + runtime::ToUtf8(address)); }
+    void ProcessPendingMessages() override { calls.push_back("pump"); }
+};
+
+AboutPlatform::RegistryValue Text16(const std::u16string &text) {
+    AboutPlatform::RegistryValue value{kStringValue, {}, 0};
+    for (char16_t c : text) value.data.insert(value.data.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
+    value.reportedLength = static_cast<uint32_t>(value.data.size());
+    return value;
+}
+
+TEST(AboutBox, LoadShowsTheTitleVersionAndThePictureForTheScreenAndThenPlaysTheClick) {
+    struct Case {
+        int32_t bits;
+        bool rich;
+    };
+    for (Case c : {Case{4, false}, Case{8, false}, Case{16, true}, Case{32, true}}) {
+        FakeSystem system;
+        system.bits = c.bits;
+        system.files = {u"C:\\WINDOWS\\CorvaneClickz.wav"};
+        const LoadedDialog dialog = LoadDialog(system, {120, 300, 80, 15});
+        EXPECT_EQ(dialog.richPicture, c.rich) << c.bits;
+        EXPECT_EQ(dialog.caption, u"About CorvaneMP3");
+        EXPECT_EQ(dialog.title, u"CorvaneMP3");
+        EXPECT_EQ(dialog.version, VersionText(ServerVersion()));
+        EXPECT_EQ(dialog.linkLeft, 200);
+        EXPECT_EQ(system.calls, (std::vector<std::string>{"pump", "windir", "devices",
+                                                          "exists C:\\WINDOWS\\CorvaneClickz.wav",
+                                                          "sound 'C:\\WINDOWS\\CorvaneClickz.wav' 19"}));
+    }
+    EXPECT_EQ(VersionText({1, 2, 30}), u"Version 1.2.30");
+    FakeSystem huge;
+    huge.planes = 65536, huge.bits = 65536;
+    EXPECT_THROW(ScreenColours(huge), runtime::AutomationError);
+}
+
+TEST(AboutBox, TheClickIsSilentWithoutADeviceAndStopsOtherSoundWithoutItsFile) {
+    FakeSystem noDevice, noFile;
+    noDevice.waveDevices = 0;
+    PlayOpeningSound(noDevice);
+    PlayOpeningSound(noFile);
+    EXPECT_EQ(noDevice.calls, (std::vector<std::string>{"windir", "devices"}));
+    EXPECT_EQ(noFile.calls.back(), "sound '' 0");
+}
+
+TEST(AboutBox, PaintingSplitsAtTheMiddleOfEachGapRoundingHalvesToEven) {
+    EXPECT_EQ(MiddleOfGap(10, 5, 0.5), 8);   // 15.5 -> 16
+    EXPECT_EQ(MiddleOfGap(10, 5, 1.5), 8);   // 16.5 -> 16
+    EXPECT_EQ(MiddleOfGap(10, 5, 2.5), 9);   // 17.5 -> 18
+    PaintLayout layout;
+    layout.dialogWidth = 400;
+    layout.activeX = {100, 40, 150, 20};
+    layout.version = {100, 70, 150, 15};  // band edge (40 + 20 + 70) / 2 = 65
+    layout.description = {100, 100, 250, 60};
+    layout.disclaimer = {100, 181, 250, 40};  // rule (100 + 60 + 181) / 2 = 170
+    layout.icon = layout.icon256 = {10, 10, 43, 233};
+    layout.ok = {300, 250, 80, 25};
+    const auto steps = PaintSteps(layout);
+    using enum SystemColour;
+    EXPECT_EQ(steps.front(), (PaintStep{PaintStep::Fill, 0, 0, 400, 65, White}));
+    EXPECT_EQ(steps[2], (PaintStep{PaintStep::Fill, 14, 65, 56, 246, ButtonShadow}));
+    EXPECT_EQ(steps[5], (PaintStep{PaintStep::Line, 52, 65, 57, 65, ButtonShadow}));
+    EXPECT_EQ(steps.back(), (PaintStep{PaintStep::Line, 100, 171, 180, 171, Highlight3D}));
+}
+
+TEST(AboutBox, TheLinkTakesItsHoverLookOverItselfAndLosesItElsewhere) {
+    EXPECT_TRUE(LinkUnderlined(false, PointerOver::Link));
+    EXPECT_FALSE(LinkUnderlined(true, PointerOver::Elsewhere));
+    EXPECT_TRUE(LinkUnderlined(true, PointerOver::Unhandled));
+    EXPECT_FALSE(LinkUnderlined(false, PointerOver::Unhandled));
+}
+
+TEST(AboutBox, KeyValuesReadAsTextNumbersOrTheCallersText) {
+    FakeSystem system;
+    system.registry[u"K|text"] = Text16(u"C:\\Tools\\msinfo.exe" + std::u16string(1, u'\0'));
+    system.registry[u"K|one"] = {kNumberValue, {1, 0, 0, 0}, 4};
+    system.registry[u"K|wide"] = {kNumberValue, {0x10, 0x01, 0, 0}, 4};
+    system.registry[u"K|bytes"] = {3, {7, 7}, 2};
+    const std::pair<const char16_t *, const char16_t *> cases[] = {
+        {u"text", u"C:\\Tools\\msinfo.exe"}, {u"one", u"1"}, {u"wide", u"272"}, {u"bytes", u"kept"}};
+    for (auto [name, expected] : cases) {
+        Text value = u"kept";
+        if (std::u16string(name) != u"bytes") value.clear();
+        EXPECT_TRUE(GetKeyValue(system, kLocalMachine, u"K", name, value));
+        EXPECT_EQ(value, expected) << runtime::ToUtf8(name);
+    }
+    Text value = u"old";
+    EXPECT_FALSE(GetKeyValue(system, kLocalMachine, u"K", u"absent", value));
+    EXPECT_EQ(value, u"");
+    EXPECT_FALSE(GetKeyValue(system, kLocalMachine, u"Nowhere", u"PATH", value));
+    EXPECT_EQ(system.calls.front(), "open K 131135");
+}
+
+TEST(AboutBox, SystemInformationComesFromThePathThenTheFolderElseAMessage) {
+    const Text path = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH";
+    const Text folder = u"SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO";
+    const std::string message = "message System Information Is Unavailable At This Time";
+    struct Case {
+        const char *what;
+        bool havePath, startable, haveFolder, haveFile;
+        std::string last;
+    } cases[] = {
+        {"path set but not startable", true, false, true, true, message},
+        {"path set", true, true, false, false, "start C:\\msinfo.exe"},
+        {"folder with the program", false, true, true, true, "start C:\\Info\\MSINFO32.EXE"},
+        {"folder without it", false, true, true, false, message},
+        {"neither", false, false, false, false, message},
+    };
+    for (const Case &c : cases) {
+        FakeSystem system;
+        if (c.havePath) system.registry[path] = Text16(u"C:\\msinfo.exe");
+        if (c.haveFolder) system.registry[folder] = Text16(u"C:\\Info");
+        if (c.startable) system.startable = {u"C:\\msinfo.exe", u"C:\\Info\\MSINFO32.EXE"};
+        if (c.haveFile) system.files = {u"C:\\Info\\MSINFO32.EXE"};
+        StartSysInfo(system);
+        EXPECT_EQ(system.calls.back(), c.last) << c.what;
+        const bool askedFolder = std::count(system.calls.begin(), system.calls.end(),
+                                            "open SOFTWARE\\Microsoft\\Shared Tools Location 131135") > 0;
+        EXPECT_EQ(askedFolder, !c.havePath) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::about
