@@ -85,9 +85,9 @@ void PlayOpeningSound(AboutPlatform &platform) {
         const Text file = platform.WindowsDirectory(kDirectoryBuffer) + kSoundFile;
         if (platform.WaveOutputDevices() <= 0) return;
         if (!platform.FileExists(file))
-            platform.PlaySound({}, 0);
+            platform.PlaySoundFile({}, 0);
         else
-            platform.PlaySound(file, kSoundFlags);
+            platform.PlaySoundFile(file, kSoundFlags);
     });
 }
 

@@ -44,7 +44,7 @@ public:
     // the length it reports (0 on failure).
     virtual Text WindowsDirectory(uint32_t bufferCharacters) = 0;
     // An empty file name stops whatever sound is playing.
-    virtual void PlaySound(const Text &file, uint32_t flags) = 0;
+    virtual void PlaySoundFile(const Text &file, uint32_t flags) = 0;
     virtual void OpenWithShell(const Text &address) = 0;
     // Lets the messages that are waiting be handled (the dialog gets drawn).
     virtual void ProcessPendingMessages() = 0;

@@ -45,12 +45,12 @@ target_link_libraries(decoder_client PRIVATE user32)
 # --- the component: runtime, shared module, binding, controls --------------
 # A static library: the in-process server links it, and so do the tests.
 corvane_sources(control_sources runtime runtime/win32 common common/win32 decoder decoder/win32
-  equalizer playlist player about automation)
+  equalizer playlist player about about/win32 automation)
 list(FILTER control_sources EXCLUDE REGEX "/decoder/Recording[^/]*\\.cpp$")
 add_library(CorvaneControls STATIC ${control_sources})
 target_include_directories(CorvaneControls PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(CorvaneControls PUBLIC UNICODE _UNICODE PRIVATE CORVANE_ENGINE_FILE="CorvaneMP3.dll")
-target_link_libraries(CorvaneControls PUBLIC Threads::Threads user32)
+target_link_libraries(CorvaneControls PUBLIC Threads::Threads user32 gdi32 advapi32 winmm shell32)
 corvane_warnings(CorvaneControls)
 corvane_embed_art(CorvaneControls)
 target_include_directories(CorvaneControls PUBLIC ${PROJECT_BINARY_DIR}/generated)
@@ -106,6 +106,11 @@ foreach(picture player/MP3_CONTROL player/30001 playlist/PLAYLIST_CONTROL playli
     DEPENDS ${PROJECT_SOURCE_DIR}/${picture}.art ${PROJECT_SOURCE_DIR}/automation/art-to-bmp.py)
   list(APPEND server_bitmaps ${typelib_dir}/${name}.bmp)
 endforeach()
+add_custom_command(OUTPUT ${typelib_dir}/ABOUT16.bmp ${typelib_dir}/ABOUT256.bmp
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/about/product-pictures.py
+          ${typelib_dir}/ABOUT16.bmp ${typelib_dir}/ABOUT256.bmp
+  DEPENDS ${PROJECT_SOURCE_DIR}/about/product-pictures.py)
+list(APPEND server_bitmaps ${typelib_dir}/ABOUT16.bmp ${typelib_dir}/ABOUT256.bmp)
 add_custom_target(corvane_server_bitmaps DEPENDS ${server_bitmaps})
 
 file(GLOB server_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/automation/win32/*.cpp)
@@ -125,6 +130,6 @@ corvane_warnings(CorvaneServer)
 # points, identities, the type library read back).
 add_executable(server_client tests/windows/ServerClient.cpp automation/win32/Guids.cpp)
 add_dependencies(server_client corvane_typelib)
-target_include_directories(server_client PRIVATE ${typelib_dir})
+target_include_directories(server_client PRIVATE ${typelib_dir} ${PROJECT_BINARY_DIR}/generated)
 target_link_libraries(server_client PRIVATE ole32 oleaut32 uuid user32 gdi32)
 target_link_options(server_client PRIVATE ${corvane_static_runtime} -municode)

@@ -103,7 +103,8 @@ LONG TwipsToHimetric(int32_t twips) { return MulDiv(twips, 2540, 1440); }
 
 HWND CreateControlWindow(HWND parent, const RECT &position, std::function<void(HDC)> *paint) {
     static const ATOM windowClass = [] {
-        WNDCLASSEXW description{sizeof(WNDCLASSEXW)};
+        WNDCLASSEXW description{};
+        description.cbSize = sizeof description;
         description.lpfnWndProc = ControlWindowProcedure;
         description.hInstance = ServerModule();
         description.hCursor = LoadCursorW(nullptr, IDC_ARROW);

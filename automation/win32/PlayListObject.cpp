@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "about/win32/AboutDialog.h"
 #include "automation/win32/ControlObject.h"
 #include "automation/win32/ObjectEnumerator.h"
 #include "automation/win32/PublishedObjects.h"
@@ -36,7 +37,9 @@ public:
                         {&DIID___CVMP3PlayList, &DIID___CVMP3PlayList_v0}, &EarlierPlayListIid()),
           list_(std::make_unique<playlist::CVMP3PlayList>(Site())) {}
 
-    HRESULT STDMETHODCALLTYPE About() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE About() override {
+        return Call([] { about::ShowAboutBox(); });
+    }
     HRESULT STDMETHODCALLTYPE AddEntry(BSTR *filename, LONG *beforeFile, LONG *afterFile, BSTR *key,
                                        VARIANT_BOOL *out) override {
         return Call([&] {

@@ -4,6 +4,7 @@
 // alive until the event has been delivered, even if a handler lets it go.
 #include <memory>
 
+#include "about/win32/AboutDialog.h"
 #include "automation/win32/ControlObject.h"
 #include "automation/win32/PublishedObjects.h"
 #include "player/CVMP3Player.h"
@@ -25,7 +26,9 @@ public:
         player_->InitProperties();
     }
 
-    HRESULT STDMETHODCALLTYPE About() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE About() override {
+        return Call([] { about::ShowAboutBox(); });
+    }
     HRESULT STDMETHODCALLTYPE get_ChannelMode(BSTR *out) override { return GetText(out, &Core::ChannelMode); }
     HRESULT STDMETHODCALLTYPE get_Equalizer(_Equalizer **out) override {
         return Call([&] { *out = EqualizerObjectOf(player_->Equalizer()); });

@@ -42,7 +42,7 @@ public:
     void ShowMessage(const Text &text) override { calls.push_back("message " + runtime::ToUtf8(text)); }
     int32_t WaveOutputDevices() override { return calls.push_back("devices"), waveDevices; }
     Text WindowsDirectory(uint32_t) override { return calls.push_back("windir"), u"C:\\WINDOWS"; }
-    void PlaySound(const Text &file, uint32_t flags) override {
+    void PlaySoundFile(const Text &file, uint32_t flags) override {
         calls.push_back("sound '" + runtime::ToUtf8(file) + "' " + std::to_string(flags));
     }
     void OpenWithShell(const Text &address) override { calls.push_back("open " + runtime::ToUtf8(address)); }

@@ -191,6 +191,8 @@ check "both controls embed in a container: ambients, bag and stream, extent, dra
   "$wine" "$server_client" container "$ocx" "$(windows_path "$scratch/saved.m3u")"
 check "ATL's host window makes both controls by ProgID" \
   on_virtual_display "$wine" "$server_client" atlhost "$fixture"
+check "the player's About opens the dialog with its version, the link's two looks, and OK closes it" \
+  on_virtual_display "$wine" "$server_client" about "$(windows_path "$scratch/about-box.bmp")"
 check "events reach every connected sink: updates, and one end" \
   env CORVANEMP3_OUTPUT=null "$wine" "$server_client" events "$fixture"
 check "regsvr32 /u removes every key" unregisters
