@@ -22,7 +22,13 @@ void PutLittleEndian(uint8_t *out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-int16_t ToPcm(float sample) { return static_cast<int16_t>(std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32767.0f)); }
+// The decoder's full scale is 32768, as in its own 16-bit output: a sample
+// is scaled by it, rounded to nearest (ties to even) and saturated, so that
+// an unchanged track comes out exactly as the decoder would write it.
+int16_t ToPcm(float sample) {
+    const long scaled = std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32768.0f);
+    return static_cast<int16_t>(std::clamp<long>(scaled, -32768, 32767));
+}
 
 }  // namespace
 
@@ -42,8 +48,8 @@ void WavFileWriter::Write(const float *stereo, size_t frames) {
     pcm_.resize(kChannels * frames);
     size_t i = 0;
 #if defined(__SSE2__)
-    // Rounded to nearest as lrint does, saturated as the clamp does.
-    const __m128 scale = _mm_set1_ps(32767.0f);
+    // Rounded to nearest as lrint does, saturated as the clamps do.
+    const __m128 scale = _mm_set1_ps(32768.0f);
     const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
     for (; i + 8 <= pcm_.size(); i += 8) {
         const __m128 a = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(stereo + i), low), high);

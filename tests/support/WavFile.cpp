@@ -25,9 +25,11 @@ void PutText(std::vector<unsigned char> &out, const char *text) { out.insert(out
 
 }  // namespace
 
-int16_t ToPcm16(float sample) { return static_cast<int16_t>(std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32767.0f)); }
+int16_t ToPcm16(float sample) {
+    return static_cast<int16_t>(std::clamp<long>(std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32768.0f), -32768, 32767));
+}
 
-float FromPcm16(int16_t sample) { return static_cast<float>(sample) / 32767.0f; }
+float FromPcm16(int16_t sample) { return static_cast<float>(sample) / 32768.0f; }
 
 bool ReadWav(const std::string &path, WavAudio &audio) {
     std::ifstream in(path, std::ios::binary);
