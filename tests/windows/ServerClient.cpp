@@ -681,8 +681,8 @@ int TypeLibrary(const wchar_t *ocx) {
         for (UINT v = 0; v < attributes->cVars; ++v) {
             VARDESC *var = nullptr;
             info->GetVarDesc(v, &var);
-            info->GetDocumentation(var->memid, &name, nullptr, nullptr, nullptr);
-            std::printf("  const %s = %ld\n", Narrow(name).c_str(), V_I4(var->lpvarValue));
+            info->GetDocumentation(var->memid, &name, &help, nullptr, nullptr);
+            std::printf("  const %s = %ld \"%s\"\n", Narrow(name).c_str(), V_I4(var->lpvarValue), Narrow(help).c_str());
             info->ReleaseVarDesc(var);
         }
         for (UINT f = 0; f < attributes->cFuncs; ++f) {
