@@ -1,7 +1,6 @@
 #include "runtime/BitmapResource.h"
 
-#include <cstdlib>
-
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -22,23 +21,38 @@ Registry &TheRegistry() {
 
 }  // namespace
 
+namespace {
+
+// "legend C=N C=N ...": each character's palette index (0 to 15).
+void ReadLegend(std::string_view line, std::array<uint8_t, 256> &indexOf) {
+    for (size_t at = line.find('='); at != std::string_view::npos; at = line.find('=', at + 1)) {
+        unsigned value = 0;
+        for (size_t digit = at + 1; digit < line.size() && line[digit] >= '0' && line[digit] <= '9'; ++digit)
+            value = std::min(value * 10 + static_cast<unsigned>(line[digit] - '0'), 15u);
+        indexOf[static_cast<unsigned char>(line[at - 1])] = static_cast<uint8_t>(value);
+    }
+}
+
+}  // namespace
+
+// Rows are as wide as the first; a shorter one is filled with index 0.
 Bitmap BitmapFromArt(std::string_view art) {
     Bitmap bitmap;
     bitmap.palette = kStandardPalette;
     std::array<uint8_t, 256> indexOf{};
     while (!art.empty()) {
         const size_t end = art.find('\n');
-        std::string_view line = art.substr(0, end);
+        const std::string_view line = art.substr(0, end);
         art = end == std::string_view::npos ? std::string_view() : art.substr(end + 1);
         if (line.empty() || line.front() == '#') continue;
         if (line.starts_with("legend ")) {
-            for (size_t at = line.find('='); at != std::string_view::npos; at = line.find('=', at + 1))
-                indexOf[static_cast<unsigned char>(line[at - 1])] = static_cast<uint8_t>(std::atoi(line.data() + at + 1));
+            ReadLegend(line, indexOf);
             continue;
         }
-        bitmap.width = static_cast<int>(line.size());
+        if (bitmap.height == 0) bitmap.width = static_cast<int>(line.size());
         ++bitmap.height;
-        for (char pixel : line) bitmap.pixels.push_back(indexOf[static_cast<unsigned char>(pixel)]);
+        for (int x = 0; x < bitmap.width; ++x)
+            bitmap.pixels.push_back(static_cast<size_t>(x) < line.size() ? indexOf[static_cast<unsigned char>(line[x])] : 0);
     }
     return bitmap;
 }
