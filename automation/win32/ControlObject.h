@@ -22,9 +22,9 @@ namespace corvane::automation {
 template <class Interface>
 class ControlObject
     : public EventSourceObject<Interface, IOleObject, IOleControl, IOleInPlaceObject, IOleInPlaceActiveObject,
-                               IViewObject2, IPersistPropertyBag, IPersistStreamInit> {
+                               IViewObject2, IPersistPropertyBag, IPersistStreamInit, IQuickActivate> {
     using Base = EventSourceObject<Interface, IOleObject, IOleControl, IOleInPlaceObject, IOleInPlaceActiveObject,
-                                   IViewObject2, IPersistPropertyBag, IPersistStreamInit>;
+                                   IViewObject2, IPersistPropertyBag, IPersistStreamInit, IQuickActivate>;
 
 public:
     // --- IOleObject ---------------------------------------------------------
@@ -233,6 +233,22 @@ public:
         return S_OK;
     }
 
+    // --- IQuickActivate: the site, the sinks and the status in one call ----
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER *container, QACONTROL *control) override {
+        if (container == nullptr || control == nullptr) return E_POINTER;
+        if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL)) return E_INVALIDARG;
+        SetClientSite(container->pClientSite);
+        if (container->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+        control->dwPropNotifyCookie = AdviseOn(IID_IPropertyNotifySink, container->pPropertyNotifySink);
+        control->dwEventCookie = AdviseOn(this->DefaultEvents(), container->pUnkEventSink);
+        GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
+        control->dwViewStatus = 0;
+        control->dwPointerActivationPolicy = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override { return SetExtent(DVASPECT_CONTENT, size); }
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override { return GetExtent(DVASPECT_CONTENT, size); }
+
 protected:
     ControlObject(REFCLSID classId, REFIID iid, const wchar_t *source, std::initializer_list<const IID *> events,
                   const IID *earlierIid = nullptr)
@@ -259,6 +275,7 @@ protected:
         if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistPropertyBag))
             return static_cast<IPersistPropertyBag *>(this);
         if (IsEqualIID(iid, IID_IPersistStreamInit)) return static_cast<IPersistStreamInit *>(this);
+        if (IsEqualIID(iid, IID_IQuickActivate)) return static_cast<IQuickActivate *>(this);
         return nullptr;
     }
 
@@ -272,6 +289,16 @@ protected:
     virtual void Resize(int32_t widthTwips, int32_t heightTwips) = 0;
 
 private:
+    DWORD AdviseOn(REFIID events, IUnknown *sink) {
+        IConnectionPoint *point = nullptr;
+        DWORD cookie = 0;
+        if (sink && SUCCEEDED(this->FindConnectionPoint(events, &point))) {
+            if (FAILED(point->Advise(sink, &cookie))) cookie = 0;
+            point->Release();
+        }
+        return cookie;
+    }
+
     template <class Step>
     HRESULT Persisting(Step &&step) {
         if (!this->OnOwnerThread()) return RPC_E_WRONG_THREAD;

@@ -53,6 +53,7 @@ protected:
     }
 
     void Fire(DISPID event) { events_.Fire(event); }
+    REFIID DefaultEvents() const { return eventsIid_; }
     EventPoints &Events() { return events_; }
 
 private:

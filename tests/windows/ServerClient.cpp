@@ -389,8 +389,16 @@ void Embed(HMODULE server, REFCLSID classId, const wchar_t *image, const wchar_t
     object->GetExtent(DVASPECT_CONTENT, &now);
     Check(now.cx == now.cy && now.cx > 700 && now.cx < 1000, "any extent comes back as 32 pixels");
 
-    object->SetClientSite(&container);
-    DWORD cookie = Connect(control, IID_IPropertyNotifySink, static_cast<IPropertyNotifySink *>(&container));
+    // The site and the property sink in one call, as a form designer does.
+    auto *quick = Query<IQuickActivate>(control, IID_IQuickActivate);
+    QACONTAINER site{sizeof(QACONTAINER)};
+    site.pClientSite = &container;
+    site.pPropertyNotifySink = &container;
+    QACONTROL answer{sizeof(QACONTROL)};
+    Check(quick && quick->QuickActivate(&site, &answer) == S_OK && answer.dwMiscStatus == 0x20591 &&
+              answer.dwPropNotifyCookie != 0, "quick activation connects the container and answers the status");
+    if (quick) quick->Release();
+    const DWORD cookie = answer.dwPropNotifyCookie;
     bagPersistence->InitNew();
     Check(SetProperty(control, name, value) == S_OK && cookie != 0 && container.changes > 0 &&
               streamPersistence->IsDirty() == S_OK, "a changed property is announced and makes the control dirty");
