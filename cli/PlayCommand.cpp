@@ -2,7 +2,7 @@
 // into a queue of play-list entries; the player plays them one after another,
 // the next started from its FinishedPlaying event, and a display refreshed on
 // VisualizationUpdate shows what is heard. The program's user-interface loop is
-// the runtime's message loop; a timer polls the keyboard.
+// the runtime's message loop, woken by keys and stop signals as they come.
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/InputWatcher.h"
 #include "cli/StatusDisplay.h"
 #include "cli/Terminal.h"
 #include "equalizer/Equalizer.h"
@@ -34,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 using playlist::PlayListEntry;
 
 constexpr int32_t kNoAudioDevice = 30101;
-constexpr int kKeyPollMilliseconds = 25;
+constexpr int kIdleRedrawMilliseconds = 250;
 constexpr auto kMinRedraw = std::chrono::milliseconds(50);
 constexpr auto kIdleRedraw = std::chrono::milliseconds(250);
 constexpr auto kStatusLinePeriod = std::chrono::seconds(1);
@@ -144,7 +145,8 @@ private:
     runtime::NativeControlSite site_;
     Terminal terminal_;
     std::unique_ptr<player::CVMP3Player> player_;
-    std::unique_ptr<runtime::Timer> keyTimer_;
+    std::unique_ptr<runtime::Timer> idleTimer_;
+    std::unique_ptr<InputWatcher> inputWatcher_;
 
     std::vector<std::shared_ptr<PlayListEntry>> tracks_;
     size_t current_ = 0;
@@ -468,14 +470,21 @@ int PlaySession::Run() {
     } else {
         terminal_.Enter();  // raw keys when the input is a terminal; no screen
     }
-    keyTimer_ = runtime::MakeLoopTimer(loop_, [this] { OnTick(); });
-    keyTimer_->SetInterval(kKeyPollMilliseconds);
-    keyTimer_->SetEnabled(true);
+    // Keys and stop signals wake the loop when they come; the timer only
+    // redraws an idle screen.
+    inputWatcher_ = std::make_unique<InputWatcher>(loop_, terminal_, [this] {
+        OnTick();
+        inputWatcher_->Resume();
+    });
+    idleTimer_ = runtime::MakeLoopTimer(loop_, [this] { OnTick(); });
+    idleTimer_->SetInterval(kIdleRedrawMilliseconds);
+    idleTimer_->SetEnabled(true);
     Redraw(true);
 
     loop_.Run();
 
-    keyTimer_->SetEnabled(false);
+    idleTimer_->SetEnabled(false);
+    inputWatcher_.reset();
     screenActive_ = false;
     terminal_.Restore();
     if (!Interactive()) std::printf("%s\n", finished_ ? "Finished." : "Stopped.");

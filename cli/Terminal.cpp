@@ -1,5 +1,6 @@
 #include "cli/Terminal.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -23,6 +24,7 @@ volatile sig_atomic_t g_inputRaw = 0;
 volatile sig_atomic_t g_screenEntered = 0;
 volatile sig_atomic_t g_stopRequests = 0;
 volatile sig_atomic_t g_stopSignal = 0;
+int g_stopPipe[2] = {-1, -1};  // made before the handlers are installed
 
 // Async-signal-safe: only write() and tcsetattr().
 void RestoreTerminalState() {
@@ -40,6 +42,10 @@ void RestoreTerminalState() {
 void OnStopSignal(int signalNumber) {
     g_stopSignal = signalNumber;
     g_stopRequests = g_stopRequests + 1;
+    if (g_stopPipe[1] >= 0) {
+        ssize_t ignored = write(g_stopPipe[1], "!", 1);
+        (void)ignored;
+    }
     if (g_stopRequests < 2) return;
     // The program did not stop after the first request: end it now.
     RestoreTerminalState();
@@ -48,6 +54,8 @@ void OnStopSignal(int signalNumber) {
 }
 
 void InstallStopHandlers() {
+    if (g_stopPipe[0] < 0 && pipe(g_stopPipe) == 0)
+        for (int end : g_stopPipe) fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnStopSignal;
@@ -175,5 +183,7 @@ int Terminal::Rows() const {
 
 bool Terminal::StopRequested() { return g_stopRequests > 0; }
 int Terminal::StopSignal() { return g_stopSignal; }
+
+int Terminal::StopDescriptor() { return g_stopPipe[0]; }
 
 }  // namespace corvane::cli

@@ -48,6 +48,8 @@ public:
 
     // The keys typed since the last call; never blocks.
     std::vector<Key> ReadKeys();
+    // Whether keys may still come: input is a terminal that has not ended.
+    bool KeysMayCome() const { return inputIsTerminal_ && !inputEnded_; }
 
     // Columns and rows of the output terminal (80 x 24 when unknown).
     int Columns() const;
@@ -58,6 +60,9 @@ public:
     static bool StopRequested();
     // The signal that asked for the stop, 0 when none came.
     static int StopSignal();
+    // A descriptor that becomes readable when a stop signal arrives (a byte
+    // per signal), for a thread that sleeps until something happens.
+    static int StopDescriptor();
 
 private:
     bool inputIsTerminal_;
