@@ -43,6 +43,11 @@ public:
     // The sink's clock, in seconds, for HeardBlock::heardAt; 0 when what is
     // played is heard at once.
     virtual double ClockNow() { return 0.0; }
+    // The host asked for a pause, a seek, a fade or a stop: a sink that is
+    // waiting out the block it played renders the next one at once, so that
+    // the request is heard without that wait. A device's callback needs
+    // nothing.
+    virtual void Interrupt() {}
 };
 
 }  // namespace corvane::engine

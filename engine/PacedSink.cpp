@@ -42,6 +42,11 @@ void PacedSink::Stop() {
     Flush();
 }
 
+void PacedSink::Interrupt() {
+    interrupted_.store(true, std::memory_order_release);
+    wake_.Ring();
+}
+
 void PacedSink::RunRealTime(RenderSource &source) {
     const size_t blockFrames = block_.size() / 2;
     auto due = Clock::now();
@@ -63,7 +68,16 @@ void PacedSink::RunRealTime(RenderSource &source) {
         }
         due += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
             static_cast<double>(result.frames) / sampleRate_));
-        while (!Stopping() && Clock::now() < due) wake_.WaitUntil(due);
+        // A request cuts the block short: what follows (a pause's ramp, a
+        // seek's new place) is heard from now, as a device that drops its
+        // buffer would play it.
+        while (!Stopping() && Clock::now() < due) {
+            if (interrupted_.exchange(false, std::memory_order_acq_rel)) {
+                due = Clock::now();
+                break;
+            }
+            wake_.WaitUntil(due);
+        }
     }
 }
 

@@ -33,6 +33,7 @@ public:
 
     int Start(RenderSource &source) override;
     void Stop() override;
+    void Interrupt() override;
 
 private:
     void RunRealTime(RenderSource &source);
@@ -47,6 +48,7 @@ private:
     std::unique_ptr<FrameWriter> writer_;
     std::vector<float> block_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> interrupted_{false};
     Doorbell wake_;
     std::thread thread_;
 };

@@ -86,6 +86,7 @@ void PlaybackSession::Pause() {
     paused_ = true;
     channels_->pauseRequested.store(true, std::memory_order_release);
     channels_->sinkBell.Ring();
+    sink_->Interrupt();
     WaitForHold();
 }
 
@@ -106,6 +107,7 @@ void PlaybackSession::Seek(double seconds) {
     channels_->requestedEpoch.fetch_add(1, std::memory_order_release);
     channels_->decoderBell.Ring();
     channels_->sinkBell.Ring();
+    sink_->Interrupt();
 }
 
 void PlaybackSession::FadeOut(double seconds) {
@@ -116,6 +118,7 @@ void PlaybackSession::FadeOut(double seconds) {
     // between the pause and the start of the fade.
     Continue();
     channels_->sinkBell.Ring();
+    sink_->Interrupt();
 }
 
 void PlaybackSession::ApplyDsp(const DspSettings &settings) {
@@ -129,6 +132,7 @@ void PlaybackSession::Stop() {
     if (!Ended()) {
         channels_->pauseRequested.store(true, std::memory_order_release);
         channels_->sinkBell.Ring();
+        sink_->Interrupt();
         WaitForHold();
     }
     stopped_ = true;
