@@ -5,9 +5,11 @@
 //
 // The file (10 minutes, lame -t -V 4) is made at start in a temporary folder.
 #include "engine/FileEntryPoints.h"
+#include "engine/PlaybackEntryPoints.h"
 #include "engine/StreamDecoder.h"
 
 #include <benchmark/benchmark.h>
+#include <mpg123.h>
 
 #include <cmath>
 #include <cstdint>
@@ -97,6 +99,34 @@ void BM_Mpg123FullDecode(benchmark::State &state) {
 }
 BENCHMARK(BM_Mpg123FullDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
+// What play costs its caller on this file once the host has read its frame
+// information (as a player does when its file is set): that read was the
+// one scan, so opening the file to play scans nothing.
+void BM_PlayReturnsAfterFrameInfo(benchmark::State &state) {
+    char info[201];
+    corvane::engine::GetFrameInfo(g_file.c_str(), info);
+    setenv("CORVANEMP3_OUTPUT", "null", 1);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(corvane::engine::Play(g_file.c_str()));
+        state.PauseTiming();
+        corvane::engine::StopPlaying();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PlayReturnsAfterFrameInfo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+// The decoder's own exact-length scan, which opening the file used to make.
+void BM_DecoderOwnScan(benchmark::State &state) {
+    for (auto _ : state) {
+        mpg123_handle *handle = mpg123_new(nullptr, nullptr);
+        mpg123_open(handle, g_file.c_str());
+        benchmark::DoNotOptimize(mpg123_scan(handle));
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
+}
+BENCHMARK(BM_DecoderOwnScan)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // Keeps each benchmark's mean real time per iteration for the ratios.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
@@ -155,6 +185,11 @@ int main(int argc, char **argv) {
     const double probe = reporter.Seconds("BM_Ffprobe");
     const double decode = reporter.Seconds("BM_Mpg123FullDecode");
     std::cout << std::flush;
+    const double play = reporter.Seconds("BM_PlayReturnsAfterFrameInfo");
+    const double ownScan = reporter.Seconds("BM_DecoderOwnScan");
+    if (play > 0 && ownScan > 0)
+        std::printf("\nplay returns in %.1f ms (goal 20 ms): %.3f of the decoder's own scan (%.1f ms) it used to wait for\n",
+                    1000 * play, play / ownScan, 1000 * ownScan);
     if (scan > 0 && probe > 0 && decode > 0) {
         std::printf("\nget_frame_info takes %.3f of ffprobe's time (%.1fx faster)\n", scan / probe, probe / scan);
         std::printf("get_frame_info takes %.4f of a full mpg123 -t decode's time (%.1fx faster)\n", scan / decode, decode / scan);

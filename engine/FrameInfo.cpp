@@ -5,6 +5,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "engine/LengthCache.h"
+
 namespace corvane::engine {
 
 namespace {
@@ -100,6 +102,9 @@ std::optional<FrameInfo> ReadFrameInfo(const PlatformFile &file) {
     }
     if (info.frames <= 0) return std::nullopt;
     info.totalSamples = GaplessSamples(*layout, info.frames);
+    if (info.lengthSource == LengthSource::Scan)
+        RememberLength(file.Identity(),
+                       {info.totalSamples, info.totalSamples != info.frames * info.first.samplesPerFrame});
     const double codedSeconds =
         static_cast<double>(info.frames * info.first.samplesPerFrame) / info.first.sampleRate;
     info.bitrate = info.variableBitrate

@@ -1,5 +1,7 @@
 #include "engine/FrameScan.h"
 
+#include <atomic>
+
 #include <algorithm>
 #include <cstring>
 
@@ -144,7 +146,14 @@ std::optional<StreamLayout> LocateStream(BlockReader &reader) {
     return layout;
 }
 
+namespace {
+std::atomic<uint64_t> scansSoFar{0};
+}
+
+uint64_t FrameScansSoFar() { return scansSoFar.load(std::memory_order_relaxed); }
+
 ScanResult ScanFrames(BlockReader &reader, const StreamLayout &layout) {
+    scansSoFar.fetch_add(1, std::memory_order_relaxed);
     ScanResult result;
     int64_t at = layout.firstAudioOffset;
     while (at + 4 <= layout.audioEnd) {

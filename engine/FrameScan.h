@@ -53,6 +53,8 @@ std::optional<StreamLayout> LocateStream(BlockReader &reader);
 // layout.audioEnd, resynchronising over damaged stretches; a frame cut short
 // by the end of the file is not counted.
 ScanResult ScanFrames(BlockReader &reader, const StreamLayout &layout);
+// How many whole-file scans ScanFrames has made in this process.
+uint64_t FrameScansSoFar();
 
 // Whether the Xing/Info or VBRI frame's count can be taken: only when the
 // file still holds exactly the bytes the encoder wrote; a cut or extended

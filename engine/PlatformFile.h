@@ -19,6 +19,14 @@ enum class FileState {
     Failed,      // any other failure
 };
 
+// Which file, and which version of it: two opens of a file nobody changed in
+// between give equal identities.
+struct FileIdentity {
+    uint64_t volume = 0, node = 0, modified = 0;
+    int64_t size = -1;
+    bool operator==(const FileIdentity &) const = default;
+};
+
 class PlatformFile {
 public:
     enum class Access { Read, ReadWrite };
@@ -32,6 +40,7 @@ public:
     bool IsRegular() const { return state_ == FileState::Regular; }
     int Descriptor() const { return fd_; }
     int64_t Size() const { return size_; }
+    FileIdentity Identity() const { return identity_; }
 
     // Another program holds a lock that conflicts with reading (wantWrite
     // false) or writing; this program's own locks never do.
@@ -50,6 +59,7 @@ private:
     int fd_ = -1;
     FileState state_ = FileState::Failed;
     int64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 // Names the engine's worker threads where the platform shows them.

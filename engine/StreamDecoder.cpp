@@ -1,11 +1,14 @@
 #include "engine/StreamDecoder.h"
 
+#include "engine/FrameInfo.h"
 #include "engine/FrameScan.h"
+#include "engine/LengthCache.h"
 
 #include <mpg123.h>
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 
 namespace corvane::engine {
 
@@ -21,9 +24,11 @@ void InitialiseLibraryOnce() {
     std::call_once(once, [] { mpg123_init(); });
 }
 
-bool ConfigureFloatStereo(mpg123_handle *handle) {
-    const long flags = MPG123_GAPLESS | MPG123_FORCE_FLOAT | MPG123_FORCE_STEREO | MPG123_QUIET;
+bool ConfigureFloatStereo(mpg123_handle *handle, bool gapless) {
+    const long flags = MPG123_FORCE_FLOAT | MPG123_FORCE_STEREO | MPG123_QUIET;
     if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0) != MPG123_OK) return false;
+    if (mpg123_param(handle, gapless ? MPG123_ADD_FLAGS : MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0) != MPG123_OK)
+        return false;
     // After a seek, Layer III needs the frames before the target to refill
     // its bit reservoir; low-rate VBR streams reach back far, so decode more
     // of them than the library's default so that a seek hears what a linear
@@ -46,6 +51,15 @@ bool XingCountFitsFile(const PlatformFile &file) {
     return layout && VbrCountFitsFile(*layout) && layout->vbr->kind != VbrInfo::Kind::Vbri;
 }
 
+// The exact length of a file without a usable Xing count, from the frame
+// scan; no value when the scan does not recognise the file.
+std::optional<ScannedLength> LengthFromScan(const PlatformFile &file) {
+    if (const auto cached = CachedLength(file.Identity())) return cached;
+    const auto info = ReadFrameInfo(file);
+    if (!info) return std::nullopt;
+    return ScannedLength{info->totalSamples, info->totalSamples != info->frames * info->first.samplesPerFrame};
+}
+
 }  // namespace
 
 StreamDecoder::StreamDecoder() { InitialiseLibraryOnce(); }
@@ -62,9 +76,23 @@ int StreamDecoder::Open(const std::string &path) {
         return result;
     }
 
+    // Without a trustworthy Xing/Info frame the decoder only estimates the
+    // length. The exact one comes from the frame scan that reading the frame
+    // information made (or makes now: a fraction of the decoder's own scan),
+    // so a file is scanned once; the decoder scans itself only a file the
+    // frame scan does not take. Seeks stay sample-accurate either way: the
+    // decoder walks the frame headers up to a target it has not indexed yet.
+    const bool lengthUnknown = !XingCountFitsFile(*file_);
+    const auto scanned = lengthUnknown ? LengthFromScan(*file_) : std::nullopt;
+    knownLength_ = scanned ? scanned->samples : -1;
+    file_->Rewind();
+
     int error = MPG123_OK;
     handle_ = mpg123_new(nullptr, &error);
-    if (handle_ == nullptr || !ConfigureFloatStereo(handle_) || mpg123_open_fd(handle_, file_->Descriptor()) != MPG123_OK) {
+    // The decoder trims what the encoder added exactly when the scan did.
+    const bool trimmed = !scanned || scanned->gapless;
+    if (handle_ == nullptr || !ConfigureFloatStereo(handle_, trimmed) ||
+        mpg123_open_fd(handle_, file_->Descriptor()) != MPG123_OK) {
         Close();
         return kNotAudio;
     }
@@ -75,12 +103,7 @@ int StreamDecoder::Open(const std::string &path) {
         Close();
         return kNotAudio;
     }
-    // Without a trustworthy Xing/Info frame the decoder only estimates the
-    // length; a scan of all frame headers makes it exact. The scan is the
-    // bulk of the time to start playing, so it is skipped when the frame
-    // gives the count (seeks stay sample-accurate either way: the decoder
-    // walks the frame headers up to a target it has not indexed yet).
-    if (!XingCountFitsFile(*file_)) mpg123_scan(handle_);
+    if (!scanned && lengthUnknown) mpg123_scan(handle_);
 
     mpg123_frameinfo info{};
     mpg123_info(handle_, &info);
@@ -99,6 +122,7 @@ void StreamDecoder::Close() {
     file_.reset();
     format_ = StreamFormat{};
     position_ = 0;
+    knownLength_ = -1;
 }
 
 bool StreamDecoder::IsOpen() const { return handle_ != nullptr; }
@@ -107,6 +131,7 @@ StreamFormat StreamDecoder::Format() const { return format_; }
 
 int64_t StreamDecoder::TotalFrames() const {
     if (handle_ == nullptr) return -1;
+    if (knownLength_ >= 0) return knownLength_;
     const off_t length = mpg123_length(handle_);
     return length < 0 ? -1 : static_cast<int64_t>(length);
 }

@@ -53,6 +53,7 @@ private:
     mpg123_handle_struct *handle_ = nullptr;
     StreamFormat format_;
     int64_t position_ = 0;
+    int64_t knownLength_ = -1;  // from the frame scan; -1: ask the decoder
     std::unique_ptr<PlatformFile> file_;  // opened here so that failures map to error numbers
 };
 

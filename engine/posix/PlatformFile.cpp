@@ -59,6 +59,9 @@ PlatformFile::PlatformFile(const std::string &path, Access access) {
     } else {
         state_ = S_ISREG(info.st_mode) ? FileState::Regular : S_ISDIR(info.st_mode) ? FileState::Folder : FileState::NotRegular;
         size_ = info.st_size;
+        identity_ = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                     static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec),
+                     size_};
     }
 }
 

@@ -85,6 +85,11 @@ PlatformFile::PlatformFile(const std::string &path, Access access) {
     } else {
         state_ = FileState::Regular;
         size_ = size.QuadPart;
+        BY_HANDLE_FILE_INFORMATION facts{};
+        if (GetFileInformationByHandle(handle, &facts))
+            identity_ = {facts.dwVolumeSerialNumber, (uint64_t{facts.nFileIndexHigh} << 32) | facts.nFileIndexLow,
+                         (uint64_t{facts.ftLastWriteTime.dwHighDateTime} << 32) | facts.ftLastWriteTime.dwLowDateTime,
+                         size_};
     }
     fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(handle), (access == Access::Read ? _O_RDONLY : _O_RDWR) | _O_BINARY);
     if (fd_ < 0) {

@@ -1,6 +1,7 @@
 // Frame information of every generated fixture against what its encoder was
 // told, and against a full decode of the same file.
 #include "engine/FileEntryPoints.h"
+#include "engine/FrameScan.h"
 #include "engine/StreamDecoder.h"
 #include "support/Fixtures.h"
 #include "support/Paths.h"
@@ -137,6 +138,31 @@ TEST(FrameInfo, FileCutInsideAFrameCountsItsWholeFrames) {
     StreamDecoder decoder;
     ASSERT_EQ(decoder.Open(FixturePath(testing::kTruncatedFixture)), 0);
     EXPECT_EQ(decoder.TotalFrames(), info.Number(kTotalSamples));
+}
+
+// Frame information scans a file without a usable Xing count once; playing
+// it takes the exact length from that scan instead of scanning again. A copy
+// is another file, scanned once, by the fast scan and not by the decoder.
+TEST(FrameInfo, AFileIsScannedOnceForItsInformationAndItsPlaying) {
+    const std::string path = FixturePath("l3_mpeg1_vbr_noxing.mp3");
+    const std::string copy = (std::filesystem::temp_directory_path() / "corvane-noxing-copy.mp3").string();
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+    const FrameInfoText info = ReadInfo(path);
+    std::vector<float> samples;
+    StreamFormat format;
+    ASSERT_EQ(DecodeFile(path, samples, format), 0);
+
+    uint64_t scans = FrameScansSoFar();
+    StreamDecoder decoder;
+    ASSERT_EQ(decoder.Open(path), 0);
+    EXPECT_EQ(FrameScansSoFar(), scans);
+    EXPECT_EQ(decoder.TotalFrames(), info.Number(kTotalSamples));
+    EXPECT_EQ(decoder.TotalFrames(), static_cast<int64_t>(samples.size() / kOutputChannels));
+    ASSERT_EQ(decoder.Open(copy), 0);
+    EXPECT_EQ(FrameScansSoFar(), scans + 1);
+    EXPECT_EQ(decoder.TotalFrames(), info.Number(kTotalSamples));
+    decoder.Close();
+    std::filesystem::remove(copy);
 }
 
 TEST(FrameInfo, TagsAndJunkBeforeTheAudioAreSkipped) {
