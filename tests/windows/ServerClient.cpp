@@ -135,6 +135,63 @@ GUID TypeIdNamed(ITypeLib *library, const wchar_t *name) {
     return id;
 }
 
+// Every member of an object's interface called through IDispatch with
+// arguments of every awkward kind, in every count up to one too many: each
+// call must come back with a status (success, or an error the automation
+// layer or the member reports), never a crash. The About box is left out:
+// it waits for a person.
+int SweepMembers(IDispatch *object) {
+    wchar_t scratch[MAX_PATH];  // where a file named by an odd argument may land
+    GetTempPathW(MAX_PATH, scratch);
+    SetCurrentDirectoryW(scratch);
+    ITypeInfo *info = nullptr;
+    TYPEATTR *attributes = nullptr;
+    if (FAILED(object->GetTypeInfo(0, 0, &info)) || FAILED(info->GetTypeAttr(&attributes))) return 0;
+    int calls = 0;
+    for (UINT f = 0; f < attributes->cFuncs; ++f) {
+        FUNCDESC *function = nullptr;
+        info->GetFuncDesc(f, &function);
+        const DISPID member = function->memid;
+        const SHORT declared = function->cParams;
+        info->ReleaseFuncDesc(function);
+        if (member == DISPID_ABOUTBOX || member == DISPID_UNKNOWN) continue;
+        for (VARTYPE kind : {VT_EMPTY, VT_NULL, VT_I2, VT_R8, VT_BSTR, VT_BOOL, VT_DISPATCH, VT_ERROR}) {
+            for (SHORT count = 0; count <= declared + 1; ++count) {
+                std::vector<VARIANT> arguments(static_cast<size_t>(count));
+                for (VARIANT &argument : arguments) {
+                    VariantInit(&argument);
+                    V_VT(&argument) = kind;
+                    if (kind == VT_I2) V_I2(&argument) = -32768;
+                    if (kind == VT_R8) V_R8(&argument) = 1e300;
+                    if (kind == VT_BSTR) V_BSTR(&argument) = SysAllocString(L"\xD800 not a number");
+                    if (kind == VT_DISPATCH) V_DISPATCH(&argument) = nullptr;
+                    if (kind == VT_ERROR) V_ERROR(&argument) = DISP_E_PARAMNOTFOUND;
+                }
+                for (WORD flags : {WORD{DISPATCH_METHOD | DISPATCH_PROPERTYGET}, WORD{DISPATCH_PROPERTYPUT}}) {
+                    DISPID put = DISPID_PROPERTYPUT;
+                    const bool putting = flags == DISPATCH_PROPERTYPUT;
+                    if (putting && count == 0) continue;
+                    DISPPARAMS params{arguments.data(), putting ? &put : nullptr, static_cast<UINT>(count), putting ? 1u : 0u};
+                    VARIANT result;
+                    VariantInit(&result);
+                    EXCEPINFO exception{};
+                    UINT argumentError = 0;
+                    object->Invoke(member, IID_NULL, 0, flags, &params, &result, &exception, &argumentError);
+                    VariantClear(&result);
+                    SysFreeString(exception.bstrSource);
+                    SysFreeString(exception.bstrDescription);
+                    SysFreeString(exception.bstrHelpFile);
+                    ++calls;
+                }
+                for (VARIANT &argument : arguments) VariantClear(&argument);
+            }
+        }
+    }
+    info->ReleaseTypeAttr(attributes);
+    info->Release();
+    return calls;
+}
+
 int Protocol(const wchar_t *ocx, const wchar_t *file) {
     HMODULE server = LoadLibraryW(ocx);
     auto canUnload = reinterpret_cast<CanUnload>(GetProcAddress(server, "DllCanUnloadNow"));
@@ -210,6 +267,7 @@ int Protocol(const wchar_t *ocx, const wchar_t *file) {
     LONG fromOtherThread = 0;
     std::thread([&] { fromOtherThread = list->get_Count(&count); }).join();
     Check(fromOtherThread == RPC_E_WRONG_THREAD, "a call from another thread is refused");
+    Check(SweepMembers(list) > 500 && SweepMembers(entry) > 500, "every play-list and entry member survives bad arguments");
 
     _CVMP3Player *player = nullptr;
     getClass(CLSID_CVMP3Player, IID_IClassFactory, reinterpret_cast<void **>(&factory));
@@ -220,6 +278,11 @@ int Protocol(const wchar_t *ocx, const wchar_t *file) {
     player->Release();
     short bands = -1;
     Check(SUCCEEDED(equalizer->get_BandCount(&bands)) && bands == 0, "the equalizer outlives its player");
+    Check(SweepMembers(equalizer) > 200, "every equalizer member survives bad arguments");
+    _CVMP3Player *swept = nullptr;
+    factory->CreateInstance(nullptr, IID__CVMP3Player, reinterpret_cast<void **>(&swept));
+    Check(SweepMembers(swept) > 1000, "every player member survives bad arguments");
+    swept->Release();
 
     SysFreeString(name);
     equalizer->Release();
