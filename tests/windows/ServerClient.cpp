@@ -232,7 +232,12 @@ int Protocol(const wchar_t *ocx, const wchar_t *file) {
     auto *errors = Query<ISupportErrorInfo>(list, IID_ISupportErrorInfo);
     Check(errors && errors->InterfaceSupportsErrorInfo(IID__CVMP3PlayList) == S_OK, "rich errors are announced");
 
-    BSTR name = SysAllocString(file);
+    // A copy: the sweep below writes whatever it likes into the entry's tag.
+    wchar_t copy[MAX_PATH];
+    GetTempPathW(MAX_PATH, copy);
+    wcscat(copy, L"corvane-protocol.mp3");
+    CopyFileW(file, copy, FALSE);
+    BSTR name = SysAllocString(copy);
     VARIANT_BOOL added = VARIANT_FALSE;
     list->AddEntry(&name, nullptr, nullptr, nullptr, &added);
     VARIANT index;
