@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "runtime/AutomationError.h"
 #include "runtime/ControlSite.h"
 #include "runtime/MessageLoop.h"
 
@@ -39,27 +38,6 @@ TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
     site.RaiseEvent(1, u"A");
     site.RaiseEvent(1, u"A");
     EXPECT_EQ(calls, 1);
-}
-
-TEST(AutomationError, CarriesNumberSourceAndDescription) {
-    try {
-        Raise(30078, u"There is no PlayList entry 7.", u"CVMP3Player");
-    } catch (const AutomationError &error) {
-        EXPECT_EQ(error.Number(), 30078);
-        EXPECT_EQ(error.Source(), u"CVMP3Player");
-        EXPECT_EQ(error.Description(), u"There is no PlayList entry 7.");
-        EXPECT_TRUE(error.HelpFile().empty());
-        EXPECT_EQ(error.HelpContext(), 0);
-        EXPECT_STREQ(error.what(), "30078: There is no PlayList entry 7.");
-    }
-    EXPECT_EQ(AbsorbOr(5, []() -> int { throw AutomationError(1, u"x"); }), 5);
-    int steps = 0;
-    Absorb([&] {
-        ++steps;
-        throw 1;
-    });
-    Absorb([&] { ++steps; });
-    EXPECT_EQ(steps, 2);
 }
 
 }  // namespace
