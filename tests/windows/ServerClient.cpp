@@ -587,7 +587,41 @@ int AtlHost(const wchar_t *file) {
         std::printf("-- %ls: %#lx\n", progId, static_cast<unsigned long>(made));
         Check(SUCCEEDED(made) && control != nullptr, "ATL's host creates the control by its ProgID");
         if (!control) continue;
-        if (std::wstring(progId).find(L"Player") != std::wstring::npos) {
+        const bool player = std::wstring(progId).find(L"Player") != std::wstring::npos;
+        // Activated in place, the control's own window shows its image.
+        auto *inPlace = Query<IOleInPlaceObject>(control, IID_IOleInPlaceObject);
+        HWND window = nullptr;
+        if (inPlace && SUCCEEDED(inPlace->GetWindow(&window)) && window) {
+            HBITMAP resource = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(L"CorvaneMP3.ocx"),
+                                                               player ? L"MP3_CONTROL" : L"PLAYLIST_CONTROL",
+                                                               IMAGE_BITMAP, 0, 0, 0));
+            const auto expected = Pixels([&](HDC dc) {
+                HDC source = CreateCompatibleDC(dc);
+                HGDIOBJ old = SelectObject(source, resource);
+                BitBlt(dc, 0, 0, 32, 32, source, 0, 0, SRCCOPY);
+                SelectObject(source, old);
+                DeleteDC(source);
+            });
+            DeleteObject(resource);
+            // What the screen shows settles once the X server has drawn it.
+            bool painted = false;
+            for (int look = 0; look < 30 && !painted; ++look) {
+                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                PumpFor(100, Sink{});
+                RECT area;
+                GetWindowRect(window, &area);
+                painted = Pixels([&](HDC dc) {
+                              HDC screen = GetDC(nullptr);
+                              BitBlt(dc, 0, 0, 32, 32, screen, area.left, area.top, SRCCOPY);
+                              ReleaseDC(nullptr, screen);
+                          }) == expected;
+            }
+            Check(painted, "the control's window paints its image");
+        } else {
+            Check(false, "ATL's host activates the control in place");
+        }
+        if (inPlace) inPlace->Release();
+        if (player) {
             VARIANT interval;
             V_VT(&interval) = VT_I2, V_I2(&interval) = 3;
             SetProperty(control, L"ChangeInterval", interval);

@@ -189,7 +189,7 @@ check "entry points, identities, connection points, threads and bad calls" \
   "$wine" "$server_client" protocol "$ocx" "$fixture"
 check "both controls embed in a container: ambients, bag and stream, extent, drawing" \
   "$wine" "$server_client" container "$ocx" "$(windows_path "$scratch/saved.m3u")"
-check "ATL's host window makes both controls by ProgID" \
+check "ATL's host window makes both controls by ProgID, activates them in place, and they paint their images" \
   on_virtual_display "$wine" "$server_client" atlhost "$fixture"
 check "the player's About opens the dialog with its version, the link's two looks, and OK closes it" \
   on_virtual_display "$wine" "$server_client" about "$(windows_path "$scratch/about-box.bmp")"
