@@ -105,4 +105,14 @@ private:
     std::atomic<ULONG> references_{1};
 };
 
+// A new object of class Object, as the interface `iid` (the caller's
+// reference), or the status of the failed request.
+template <class Object>
+HRESULT NewObjectAs(REFIID iid, void **out) {
+    auto *made = new Object();
+    const HRESULT status = made->QueryInterface(iid, out);
+    made->Release();
+    return status;
+}
+
 }  // namespace corvane::automation

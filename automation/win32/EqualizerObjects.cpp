@@ -2,7 +2,6 @@
 // connection-point container for its UpdateEQ event, which is published but
 // never raised. Its enumerator is reached by calling NewEnum by name: it
 // does not stand under the for-each identifier.
-#include <vector>
 
 #include "automation/win32/EventSourceObject.h"
 #include "automation/win32/ObjectEnumerator.h"
@@ -82,18 +81,7 @@ public:
         return Call([&] { *out = core_->BandCount(); });
     }
     HRESULT STDMETHODCALLTYPE get_NewEnum(IUnknown **out) override {
-        return Call([&] {
-            std::vector<VARIANT> items;
-            for (auto &band : core_->NewEnum()) {
-                VARIANT item;
-                V_VT(&item) = VT_DISPATCH;
-                V_DISPATCH(&item) = BandObjectOf(band);
-                items.push_back(item);
-            }
-            *out = NewVariantEnumerator(items);
-            for (VARIANT &item : items) VariantClear(&item);
-            if (*out == nullptr) throw std::bad_alloc();
-        });
+        return Call([&] { *out = ObjectEnumerator(core_->NewEnum(), BandObjectOf); });
     }
     HRESULT STDMETHODCALLTYPE Clear() override {
         return Call([&] { core_->Clear(); });

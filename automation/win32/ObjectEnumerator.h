@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace corvane::automation {
@@ -13,5 +15,22 @@ namespace corvane::automation {
 // memory.
 IEnumVARIANT *NewVariantEnumerator(const std::vector<VARIANT> &items);
 IEnumConnectionPoints *NewConnectionPointEnumerator(const std::vector<IUnknown *> &points);
+
+// An enumerator over core objects, each handed out as its automation object
+// (`wrap` gives a new reference); raises out-of-memory when it cannot be made.
+template <class Core, class Wrap>
+IUnknown *ObjectEnumerator(const std::vector<std::shared_ptr<Core>> &objects, Wrap wrap) {
+    std::vector<VARIANT> items;
+    for (const auto &object : objects) {
+        VARIANT item;
+        V_VT(&item) = VT_DISPATCH;
+        V_DISPATCH(&item) = wrap(object);
+        items.push_back(item);
+    }
+    IEnumVARIANT *enumerator = NewVariantEnumerator(items);
+    for (VARIANT &item : items) VariantClear(&item);
+    if (enumerator == nullptr) throw std::bad_alloc();
+    return enumerator;
+}
 
 }  // namespace corvane::automation

@@ -2,7 +2,6 @@
 // interface's current and earlier identifiers and accepts connections to its
 // event interface (which has no events) under both event identifiers.
 #include <memory>
-#include <vector>
 
 #include "about/win32/AboutDialog.h"
 #include "automation/win32/ControlObject.h"
@@ -86,18 +85,7 @@ public:
         return Call([&] { *out = EntryObjectOf(list_->PlayListEntries(Optional(index))); });
     }
     HRESULT STDMETHODCALLTYPE get_NewEnum(IUnknown **out) override {
-        return Call([&] {
-            std::vector<VARIANT> items;
-            for (auto &entry : list_->NewEnum()) {
-                VARIANT item;
-                V_VT(&item) = VT_DISPATCH;
-                V_DISPATCH(&item) = EntryObjectOf(entry);
-                items.push_back(item);
-            }
-            *out = NewVariantEnumerator(items);
-            for (VARIANT &item : items) VariantClear(&item);
-            if (*out == nullptr) throw std::bad_alloc();
-        });
+        return Call([&] { *out = ObjectEnumerator(list_->NewEnum(), EntryObjectOf); });
     }
     HRESULT STDMETHODCALLTYPE RemoveEntry(VARIANT *index) override {
         return Call([&] { list_->RemoveEntry(Optional(index)); });
@@ -126,11 +114,6 @@ private:
 
 }  // namespace
 
-HRESULT CreatePlayListObject(REFIID iid, void **out) {
-    auto *made = new PlayListObject();
-    const HRESULT status = made->QueryInterface(iid, out);
-    made->Release();
-    return status;
-}
+HRESULT CreatePlayListObject(REFIID iid, void **out) { return NewObjectAs<PlayListObject>(iid, out); }
 
 }  // namespace corvane::automation

@@ -187,11 +187,6 @@ private:
 
 }  // namespace
 
-HRESULT CreatePlayerObject(REFIID iid, void **out) {
-    auto *made = new PlayerObject();
-    const HRESULT status = made->QueryInterface(iid, out);
-    made->Release();
-    return status;
-}
+HRESULT CreatePlayerObject(REFIID iid, void **out) { return NewObjectAs<PlayerObject>(iid, out); }
 
 }  // namespace corvane::automation
