@@ -413,6 +413,20 @@ std::vector<DWORD> Pixels(const std::function<void(HDC)> &draw) {
     return pixels;
 }
 
+// The pixels of one of the server's 32 x 32 bitmap resources.
+std::vector<DWORD> ResourcePixels(HMODULE server, const wchar_t *name) {
+    HBITMAP resource = static_cast<HBITMAP>(LoadImageW(server, name, IMAGE_BITMAP, 0, 0, 0));
+    const auto pixels = Pixels([&](HDC dc) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, resource);
+        BitBlt(dc, 0, 0, 32, 32, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    });
+    DeleteObject(resource);
+    return pixels;
+}
+
 IUnknown *NewControl(REFCLSID classId) {
     IUnknown *control = nullptr;
     CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&control));
@@ -438,15 +452,7 @@ void Embed(HMODULE server, REFCLSID classId, const wchar_t *image, const wchar_t
     // Drawn before anything else, and drawn as its bitmap resource.
     const RECTL bounds{0, 0, 32, 32};
     const auto drawn = Pixels([&](HDC dc) { view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0); });
-    HBITMAP resource = static_cast<HBITMAP>(LoadImageW(server, image, IMAGE_BITMAP, 0, 0, 0));
-    const auto expected = Pixels([&](HDC dc) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, resource);
-        BitBlt(dc, 0, 0, 32, 32, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-    });
-    DeleteObject(resource);
+    const auto expected = ResourcePixels(server, image);
     Check(drawn == expected && drawn[0] != drawn[32 * 16 + 16], "Draw paints the control's bitmap");
 
     DWORD status = 0;
@@ -592,17 +598,8 @@ int AtlHost(const wchar_t *file) {
         auto *inPlace = Query<IOleInPlaceObject>(control, IID_IOleInPlaceObject);
         HWND window = nullptr;
         if (inPlace && SUCCEEDED(inPlace->GetWindow(&window)) && window) {
-            HBITMAP resource = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(L"CorvaneMP3.ocx"),
-                                                               player ? L"MP3_CONTROL" : L"PLAYLIST_CONTROL",
-                                                               IMAGE_BITMAP, 0, 0, 0));
-            const auto expected = Pixels([&](HDC dc) {
-                HDC source = CreateCompatibleDC(dc);
-                HGDIOBJ old = SelectObject(source, resource);
-                BitBlt(dc, 0, 0, 32, 32, source, 0, 0, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
-            });
-            DeleteObject(resource);
+            const auto expected =
+                ResourcePixels(GetModuleHandleW(L"CorvaneMP3.ocx"), player ? L"MP3_CONTROL" : L"PLAYLIST_CONTROL");
             // What the screen shows settles once the X server has drawn it.
             bool painted = false;
             for (int look = 0; look < 30 && !painted; ++look) {
