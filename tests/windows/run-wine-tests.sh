@@ -79,8 +79,14 @@ else
   export WINEARCH=win64
 fi
 export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+# The prefix's wineserver keeps the registry in memory and writes it out when
+# it ends. Ended and waited for before the prefix is made afresh or its
+# settings change, no server can write over what a newer one wrote: a
+# registration or its removal is never lost.
+stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
+stop_wineserver
 rm -rf "$WINEPREFIX"
-trap 'WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+trap stop_wineserver EXIT
 if ! "$wine" wineboot --init >/dev/null 2>&1; then finish "Wine cannot run on this machine: the Wine part is skipped"; fi
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -128,7 +134,10 @@ server_client=$build/server_client.exe
 scripts=$(cd "$(dirname "$0")/scripts" && pwd)
 expected_typelib=$(cd "$(dirname "$0")" && pwd)/typelib.expected
 
-registry() { "$wine" reg query "$@" 2>/dev/null | tr -d '\r'; }
+# A missing key reads as nothing (Wine's reg prints its complaint on standard
+# output, so whether a key is there is told by the exit status alone).
+registry() { "$wine" reg query "$@" 2>/dev/null | tr -d '\r' || true; }
+key_exists() { "$wine" reg query "$1" >/dev/null 2>&1; }
 default_value() { registry "$1" | awk '/REG_SZ/ {print $NF}'; }
 # The keys registration makes, found from the programmatic identifiers.
 registered_keys() {
@@ -166,7 +175,7 @@ script_runs_clean() {  # a script prints FAIL lines for what failed and DONE at 
 unregisters() {
   "$wine" regsvr32 /s /u "$ocx" || return 1
   for key in "$player_class" "$playlist_class" "$library_key" 'HKCR\CorvaneMP3.CVMP3Player' 'HKCR\CorvaneMP3.CVMP3PlayList'; do
-    if registry "$key" | grep -q .; then echo "still there: $key"; return 1; fi
+    if key_exists "$key"; then echo "still there: $key"; return 1; fi
   done
 }
 
@@ -174,7 +183,7 @@ unregisters() {
 # through X11 (the null driver remains for what has no window).
 on_virtual_display() {
   "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 || return 1
-  WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  stop_wineserver  # the driver is chosen when a server starts
   xvfb-run -a -s "-screen 0 1024x768x24" "$@"
 }
 
