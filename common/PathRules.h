@@ -9,8 +9,6 @@
 
 namespace corvane::common {
 
-bool IsFolderSeparator(char16_t c);
-
 // The folder part of a path; a trailing separator is removed from the
 // caller's path itself (see GetParentFolder).
 runtime::Text ParentFolderOf(runtime::Text &path);

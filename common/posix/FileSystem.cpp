@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <random>
+#include <utility>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -87,14 +88,16 @@ std::optional<bool> DriveRootExists(const Text &) { return std::nullopt; }
 namespace {
 
 int32_t ErrorNumberOf(int error) {
-    switch (error) {
-    case ENOENT: return 53;                             // file not found
-    case ENOTDIR: return 76;                            // path not found
-    case ENAMETOOLONG: return 52;                       // bad file name
-    case EIO: return 57;                                // device I/O error
-    case ENXIO: case ENODEV: case ENOMEDIUM: return 68;  // device unavailable
-    default: return 75;                                 // no access, a folder, ...
-    }
+    static constexpr std::pair<int, int32_t> kNumbers[] = {
+        {ENOENT, 53},        // file not found
+        {ENOTDIR, 76},       // path not found
+        {ENAMETOOLONG, 52},  // bad file name
+        {EIO, 57},           // device I/O error
+        {ENXIO, 68}, {ENODEV, 68}, {ENOMEDIUM, 68},  // device unavailable
+    };
+    for (const auto &[code, number] : kNumbers)
+        if (code == error) return number;
+    return 75;  // no access, a folder, ...
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

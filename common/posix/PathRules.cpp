@@ -6,8 +6,6 @@ namespace corvane::common {
 
 using runtime::Text;
 
-bool IsFolderSeparator(char16_t c) { return c == u'/'; }
-
 Text ParentFolderOf(Text &path) {
     if (path.size() > 1 && path.back() == u'/') path.pop_back();
     if (path == u"/") return path;

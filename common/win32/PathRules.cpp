@@ -6,7 +6,11 @@ namespace corvane::common {
 
 using runtime::Text;
 
+namespace {
+
 bool IsFolderSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+
+}  // namespace
 
 Text ParentFolderOf(Text &path) {
     const bool trailing = !path.empty() && IsFolderSeparator(path.back());

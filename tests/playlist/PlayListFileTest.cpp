@@ -153,6 +153,7 @@ TEST_F(PlayListFileTest, SavingChecksTheNameAndTheFolder) {
     }
     ExpectError(ErrorOf([&] { Save(PathIn("taken")); }), 75, u"Path/File access error.", u"");
     EXPECT_TRUE(fs::is_directory(PathIn("taken")));
+    ExpectError(ErrorOf([&] { Save(PathIn(std::string(300, 'n'))); }), 52, u"Bad file name or number.", u"");
 }
 
 TEST_F(PlayListFileTest, NonAsciiNamesTravelAsSystemText) {
