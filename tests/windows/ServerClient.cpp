@@ -6,8 +6,8 @@
 //   server_client typelib OCX          prints the type library as read back
 //   server_client atlhost FILE         both controls made by ProgID in ATL's
 //                                      host window, driven through IDispatch
-//   server_client about SHOT.bmp       opens the About box through the player,
-//                                      checks it, saves a picture of it, closes it
+//   server_client about                opens the About box through the player,
+//                                      checks it and closes it
 //   server_client container OCX FILE   sites both controls in a container of
 //                                      its own: ambients, saving and loading
 //                                      through a property bag and a stream,
@@ -653,39 +653,9 @@ bool Underlined(HWND label) {
     return handle && GetObjectW(handle, sizeof font, &font) && font.lfUnderline;
 }
 
-void SavePicture(HWND window, const wchar_t *path) {
-    RECT area;
-    GetWindowRect(window, &area);
-    const LONG width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
-    void *bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP picture = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, picture);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(500);  // the X server shows what was drawn
-    HDC screen = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-    const DWORD size = ((width * 3 + 3) & ~3) * height;
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    if (FILE *out = _wfopen(path, L"wb")) {
-        fwrite(&file, sizeof file, 1, out);
-        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-        fwrite(bits, size, 1, out);
-        fclose(out);
-    }
-    SelectObject(dc, old);
-    DeleteObject(picture);
-    DeleteDC(dc);
-}
-
 // About blocks until the dialog closes; a second thread finds the dialog,
 // checks it, moves the "pointer" over the link and away, and presses OK.
-int AboutBox(const wchar_t *shot) {
+int AboutBox() {
     _CVMP3Player *player = nullptr;
     CoCreateInstance(CLSID_CVMP3Player, nullptr, CLSCTX_INPROC_SERVER, IID__CVMP3Player, reinterpret_cast<void **>(&player));
     if (!player) return Check(false, "a player is created"), failures;
@@ -705,7 +675,6 @@ int AboutBox(const wchar_t *shot) {
         const bool over = Underlined(link);
         SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         Check(!before && over && !Underlined(link), "the link is underlined while the pointer is over it");
-        SavePicture(dialog, shot);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     });
     const HRESULT shown = player->About();
@@ -834,8 +803,8 @@ int wmain(int argc, wchar_t **argv) {
     else if (command == L"typelib" && argc > 2) result = TypeLibrary(argv[2]);
     else if (command == L"container" && argc > 3) result = Containers(argv[2], argv[3]);
     else if (command == L"atlhost" && argc > 2) result = AtlHost(argv[2]);
-    else if (command == L"about" && argc > 2) result = AboutBox(argv[2]);
-    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX | container OCX FILE | atlhost FILE | about SHOT.bmp\n");
+    else if (command == L"about") result = AboutBox();
+    else std::printf("usage: server_client events FILE | protocol OCX FILE | typelib OCX | container OCX FILE | atlhost FILE | about\n");
     CoUninitialize();
     return result;
 }
