@@ -11,22 +11,6 @@ namespace {
 
 using runtime::FromUtf8;
 
-TEST(PadToLength, CutsOrFillsOnTheRight) {
-    struct Case {
-        Text text;
-        int16_t length;
-        Text fill, expected;
-    };
-    const Case cases[] = {
-        {u"abc", 5, u" ", u"abc  "}, {u"abcdefg", 5, u" ", u"abcde"}, {u"abc", 0, u" ", u""},
-        {u"", 3, u" ", u"   "},      {u"abc", 3, u" ", u"abc"},       {u"ab", 4, u"xy", u"abxyxy"},
-        {u"abc", -2, u" ", u""},     {u"\u00e9t\u00e9", 30, u" ", u"\u00e9t\u00e9" + Text(27, u' ')},
-    };
-    for (const auto &[text, length, fill, expected] : cases) {
-        EXPECT_EQ(PadToLength(text, length, fill), expected) << runtime::ToUtf8(text) << " to " << length;
-    }
-}
-
 TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
     struct Case {
         Text text, search;

@@ -102,15 +102,6 @@ TEST(DspEqualizerTest, GainsAreClampedToTheirRanges) {
     EXPECT_NEAR(20 * std::log10(target.rightGain), -20.0, 1e-4);
 }
 
-TEST(DspEqualizerTest, FlatChainLeavesSamplesUntouched) {
-    DspChain chain(kRate);
-    chain.Snap(DesignDsp(DspSettings{}, kRate));
-    const std::vector<float> input = Sine(440, 0.7, 2048);
-    std::vector<float> output = input;
-    chain.Process(output.data(), 2048);
-    EXPECT_EQ(output, input);
-}
-
 // Switching a band from -12 dB to +12 dB in one step bends the wave form
 // sharply; the chain's ramp keeps it as smooth as the louder sine itself.
 TEST(DspEqualizerTest, ChangesAreRampedWithoutAClick) {

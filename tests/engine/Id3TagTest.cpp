@@ -96,32 +96,6 @@ TEST(Id3Tag, BadFilesGiveTheirNumber) {
     EXPECT_EQ(GetId3Tag(nullptr, nullptr), 57);
 }
 
-TEST(Id3Tag, BlockCutsEachFieldToItsWidth) {
-    struct Case {
-        TagFields fields;
-        std::string title, artist, album, year, comment;
-        int genre;
-    };
-    const std::string forty = "A title of exactly forty characters long";
-    const Case cases[] = {
-        {{forty, "artist", "album", "1987", "comment", 0}, forty.substr(0, 30), "artist", "album", "1987", "comment", 0},
-        {{"t", std::string(31, 'a'), std::string(35, 'b'), "19999", std::string(30, 'c'), 148},
-         "t", std::string(30, 'a'), std::string(30, 'b'), "1999", std::string(30, 'c'), 148},
-        {{"", "", "", "", "", 255}, "", "", "", "", "", 255},
-        {{"x", "y", "z", "1", std::string(29, 'd'), 1}, "x", "y", "z", "1", std::string(29, 'd'), 1},
-    };
-    for (const Case &c : cases) {
-        const TagBlock block = BuildTagBlock(c.fields);
-        EXPECT_EQ(std::string(block.data(), 3), "TAG");
-        EXPECT_EQ(FieldOf(block.data(), 3, 30), c.title);
-        EXPECT_EQ(FieldOf(block.data(), 33, 30), c.artist);
-        EXPECT_EQ(FieldOf(block.data(), 63, 30), c.album);
-        EXPECT_EQ(FieldOf(block.data(), 93, 4), c.year);
-        EXPECT_EQ(FieldOf(block.data(), 97, 30), c.comment);
-        EXPECT_EQ(static_cast<unsigned char>(block[127]), c.genre);
-    }
-}
-
 TEST_F(ScratchFile, WriteReplacesTheTagAndKeepsEveryByteBeforeIt) {
     const std::string path = CopyOf("l3_mpeg1_cbr128_joint_v1.mp3");
     const std::string before = ReadAll(path);

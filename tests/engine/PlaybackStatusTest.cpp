@@ -92,24 +92,6 @@ TEST_F(PlaybackStatusTest, EachEndIsReportedOnceThroughWhicheverIsAskedFirst) {
     EXPECT_EQ(engine::IsFinished(), 0);  // stopped before its end
 }
 
-TEST_F(PlaybackStatusTest, StopAfterTheEndReportsStoppedNeverEnded) {
-    CountingTarget target;
-    engine::PlayMp3(0, target.Handle());
-    ASSERT_EQ(engine::Play(ShortTone().c_str()), 0);
-    // The end's signal is the last one; wait until the signals stop coming.
-    int seen = -1;
-    ASSERT_TRUE(WaitFor([&] {
-        const int now = target.Count();
-        const bool settled = now == seen && now > 0;
-        seen = now;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return settled;
-    }));
-    engine::StopPlaying();
-    EXPECT_EQ(ReadStatus().status, 3);
-    EXPECT_EQ(ReadStatus().status, 3);
-}
-
 TEST_F(PlaybackStatusTest, StatusFollowsPlayPauseContinueAndStop) {
     ScopedOutput realTime("null");
     ASSERT_EQ(engine::Play(LongTone().c_str()), 0);

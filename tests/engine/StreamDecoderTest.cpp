@@ -106,27 +106,5 @@ TEST(StreamDecoder, SeekLandsOnTheExactSampleAndIsClampedToTheStream) {
     }
 }
 
-// Any chunk size reads to the end; a second open and a close start afresh.
-TEST(StreamDecoder, ReadsToTheEndInAnyChunkSizeAndReopensAfresh) {
-    const auto total = static_cast<int64_t>(DecodeWhole("l2_mpeg2_64_mono.mp3").Frames());
-    StreamDecoder decoder;
-    for (size_t chunk : {size_t{1}, size_t{577}, size_t{100000}}) {
-        ASSERT_EQ(decoder.Open(FixturePath("l2_mpeg2_64_mono.mp3")), 0);
-        std::vector<float> buffer(2 * chunk);
-        int64_t frames = 0;
-        while (const size_t got = decoder.Read(buffer.data(), chunk)) frames += static_cast<int64_t>(got);
-        EXPECT_EQ(frames, total) << chunk;
-        EXPECT_EQ(decoder.Position(), total);
-    }
-    ASSERT_EQ(decoder.Open(FixturePath("l3_mpeg25_cbr32_mono.mp3")), 0);
-    EXPECT_EQ(decoder.Position(), 0);
-    EXPECT_EQ(decoder.Format().sampleRate, 11025);
-    decoder.Close();
-    float buffer[2 * 256];
-    EXPECT_FALSE(decoder.IsOpen());
-    EXPECT_EQ(decoder.Format().sampleRate, 0);
-    EXPECT_EQ(decoder.Read(buffer, 256), 0u);
-}
-
 }  // namespace
 }  // namespace corvane::engine

@@ -139,21 +139,5 @@ TEST_P(PlayerStateTableTest, TriggerInState) {
 INSTANTIATE_TEST_SUITE_P(AllTriggers, PlayerStateTableTest, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row> &info) { return RowName(info.param); });
 
-// Without a file the start commands do nothing in any state (a player reaches
-// Playing and Paused without a file only through the status poll).
-TEST_F(PlayerTest, StartCommandsWithoutAFileDoNothingInAnyState) {
-    for (int16_t status : {int16_t{3}, int16_t{1}, int16_t{2}}) {
-        Poll(status);
-        bool playing = player->IsPlaying(), paused = player->IsPaused();
-        fake->ClearCalls();
-        player->PlayStart();
-        double attack = 2;
-        player->PlayFadeIn(attack);
-        EXPECT_THAT(fake->calls, ::testing::IsEmpty()) << "after status " << status;
-        EXPECT_EQ(player->IsPlaying(), playing);
-        EXPECT_EQ(player->IsPaused(), paused);
-    }
-}
-
 }  // namespace
 }  // namespace corvane::player::testing

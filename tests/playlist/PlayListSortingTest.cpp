@@ -92,16 +92,6 @@ TEST_F(PlayListSortingTest, EachTagIsReadOncePerSort) {
     }
 }
 
-TEST_F(PlayListSortingTest, RandomOrderShufflesEveryPermutationAlike) {
-    AddFiles({{"a", 1, "", ""}, {"b", 2, "", ""}, {"c", 3, "", ""}});
-    std::map<Names, int> seen;
-    constexpr int kRounds = 6000;
-    for (int round = 0; round < kRounds; ++round) ++seen[SortedNames(CorvanePlayListSortType{42}, corMP3SortRandom)];
-    ASSERT_EQ(seen.size(), 6u);
-    for (const auto &[order, count] : seen) EXPECT_NEAR(count, kRounds / 6, 200) << order[0] << order[1] << order[2];
-    EXPECT_EQ(list.TotalPlayListTime(), 6);
-}
-
 // Passes of neighbour exchanges until a pass exchanges nothing: the order
 // that the play list's sort must give.
 void ExchangeSort(std::vector<PlayListSortingEntry> &list, CorvanePlayListSortType type, int32_t order) {

@@ -21,12 +21,6 @@ std::string TagBlock(const std::string &title, const std::string &artist) {
 
 }  // namespace
 
-void ExpectError(const runtime::AutomationError &error, int32_t number, const Text &description, const Text &source) {
-    EXPECT_EQ(error.Number(), number);
-    EXPECT_EQ(error.Description(), description);
-    EXPECT_EQ(error.Source(), source);
-}
-
 std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list) {
     std::vector<std::string> names;
     for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));

@@ -14,25 +14,12 @@
 #include "runtime/AutomationError.h"
 #include "runtime/ControlSite.h"
 #include "runtime/MessageLoop.h"
+#include "support/Raises.h"
 
 namespace corvane::testing {
 
 using runtime::Text;
 using runtime::Variant;
-
-// The error that `call` raises; a test failure when it raises none.
-template <class Call>
-runtime::AutomationError ErrorOf(Call &&call) {
-    try {
-        call();
-    } catch (const runtime::AutomationError &error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return runtime::AutomationError(0, u"");
-}
-
-void ExpectError(const runtime::AutomationError &error, int32_t number, const Text &description, const Text &source);
 
 // The file names of the entries, in list order.
 std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list);

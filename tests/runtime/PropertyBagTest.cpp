@@ -6,12 +6,6 @@
 namespace corvane::runtime {
 namespace {
 
-TEST(MemoryPropertyBag, ReadingAnAbsentNameGivesTheDefault) {
-    MemoryPropertyBag bag;
-    EXPECT_EQ(bag.ReadProperty(u"Channels", Variant(int16_t(2))), Variant(int16_t(2)));
-    EXPECT_EQ(bag.ReadProperty(u"FileName", Variant(u"")).ToText(), u"");
-}
-
 TEST(MemoryPropertyBag, ValueEqualToItsDefaultStoresNothingAndDropsTheStoredOne) {
     MemoryPropertyBag bag;
     bag.WriteProperty(u"ChangeInterval", Variant(int16_t(50)), Variant(int16_t(50)));
@@ -24,18 +18,6 @@ TEST(MemoryPropertyBag, ValueEqualToItsDefaultStoresNothingAndDropsTheStoredOne)
     bag.WriteProperty(u"changeinterval", Variant(1.0f), Variant(int16_t(1)));
     EXPECT_FALSE(bag.Contains(u"ChangeInterval"));
     EXPECT_EQ(bag.Size(), 0u);
-}
-
-TEST(MemoryPropertyBag, NamesIgnoreCaseAndKeepTheOrderOfFirstWrite) {
-    MemoryPropertyBag bag;
-    bag.WriteProperty(u"FileName", Variant(u"a.mp3"), Variant(u""));
-    bag.WriteProperty(u"Channels", Variant(int16_t(1)), Variant(int16_t(2)));
-    bag.WriteProperty(u"FILENAME", Variant(u"b.mp3"), Variant(u""));
-    ASSERT_EQ(bag.Size(), 2u);
-    EXPECT_EQ(bag.Values()[0].first, u"FileName");
-    EXPECT_EQ(bag.Values()[0].second.ToText(), u"b.mp3");
-    EXPECT_EQ(bag.Values()[1].first, u"Channels");
-    EXPECT_EQ(bag.ReadProperty(u"filename", Variant(u"")).ToText(), u"b.mp3");
 }
 
 TEST(MemoryPropertyBag, TextFormRoundTripsEveryType) {
