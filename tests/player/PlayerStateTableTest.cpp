@@ -22,29 +22,19 @@ struct Trigger {
     const char *name;
     void (*run)(Fake &, CVMP3Player &, PlayerTestSite &);
 };
+using F = Fake &;
+using C = CVMP3Player &;
+using W = PlayerTestSite &;
 
-const Trigger kPlayStart{"PlayStart", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayStart(); }};
-const Trigger kPlayFadeIn{"PlayFadeIn", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
-                              double attack = 1.5;
-                              p.PlayFadeIn(attack);
-                          }};
-const Trigger kPlayPause{"PlayPause", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayPause(); }};
-const Trigger kPlayStop{"PlayStop", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.PlayStop(); }};
-const Trigger kPlayFadeOut{"PlayFadeOut", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
-                               float decay = 5;
-                               p.PlayFadeOut(decay);
-                           }};
-const Trigger kSeek{"Seek", [](Fake &, CVMP3Player &p, PlayerTestSite &) {
-                        CorvaneMP3Seek from = corMP3SeekFromBeginning;
-                        p.SetTrackPosition(from, 50);
-                    }};
-const Trigger kNewFile{"NewFile", [](Fake &, CVMP3Player &p, PlayerTestSite &) { p.SetFilename(u"/music/b.mp3"); }};
-const Trigger kTickFinished{"TickFinished", [](Fake &fake, CVMP3Player &, PlayerTestSite &site) {
-                                fake.results["is_finished"] = 1;
-                                site.Tick();
-                            }};
+const Trigger kPlayStart{"PlayStart", [](F, C p, W) { p.PlayStart(); }},
+    kPlayFadeIn{"PlayFadeIn", [](F, C p, W) { double attack = 1.5; p.PlayFadeIn(attack); }},
+    kPlayPause{"PlayPause", [](F, C p, W) { p.PlayPause(); }}, kPlayStop{"PlayStop", [](F, C p, W) { p.PlayStop(); }},
+    kPlayFadeOut{"PlayFadeOut", [](F, C p, W) { float decay = 5; p.PlayFadeOut(decay); }},
+    kSeek{"Seek", [](F, C p, W) { CorvaneMP3Seek from = corMP3SeekFromBeginning; p.SetTrackPosition(from, 50); }},
+    kNewFile{"NewFile", [](F, C p, W) { p.SetFilename(u"/music/b.mp3"); }},
+    kTickFinished{"TickFinished", [](F fake, C, W site) { fake.results["is_finished"] = 1; site.Tick(); }};
 template <int16_t Status>
-void PollStatus(Fake &fake, CVMP3Player &, PlayerTestSite &site) {
+void PollStatus(F fake, C, W site) {
     fake.status.status = Status;
     site.Repaint();
 }
