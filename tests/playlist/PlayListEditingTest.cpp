@@ -89,6 +89,10 @@ TEST_F(PlayListEditingTest, MovesFollowTheMovementTable) {
         EXPECT_EQ(Order(), c.order) << "from " << c.from << " by " << c.moveTo << " target " << c.target;
         EXPECT_EQ(list.TotalPlayListTime(), 150);
     }
+    // A target that is not there raises and moves nothing.
+    const std::string before = Order();
+    ExpectError(ErrorOf([&] { Move(2, corMP3MoveAfterFile, 9); }), 30078, u"There is no PlayList entry '9'.", u"");
+    EXPECT_EQ(Order(), before);
 }
 
 }  // namespace
