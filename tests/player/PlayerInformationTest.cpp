@@ -38,7 +38,7 @@ TEST_F(PlayerInformationTest, WithoutAFileEveryPropertyHasItsEmptyValueAndTagWri
 // Tag texts are trimmed of spaces; writes reach the file and their failures
 // never reach the host.
 TEST_F(PlayerInformationTest, TagTextsAndWrites) {
-    fake->AddFile("/music/t.mp3", kStereoInfo, TagBlock("  Padded  ", " Band", "Album ", "1987", "  note  ", 17));
+    fake->AddFile("/music/t.mp3", kStereoInfo, TagBlock({"  Padded  ", " Band", "Album ", "1987", "  note  ", 17}));
     SetFile("/music/t.mp3");
     EXPECT_EQ(std::tuple(player->ID3Title(), player->ID3Artist(), player->ID3Album(), player->ID3Year(),
                          player->ID3Comment(), player->ID3Genre()),

@@ -66,21 +66,10 @@ void PlayerTestSite::Repaint() {
 bool PlayerTestSite::TimerEnabled() const { return timer_ && timer_->Enabled(); }
 int PlayerTestSite::TimerInterval() const { return timer_ ? timer_->Interval() : -1; }
 
-std::string TagBlock(const std::string &title, const std::string &artist, const std::string &album,
-                     const std::string &year, const std::string &comment, unsigned char genre) {
-    auto fit = [](std::string text, size_t size) {
-        text.resize(size, '\0');
-        return text;
-    };
-    std::string block = "TAG" + fit(title, 30) + fit(artist, 30) + fit(album, 30) + fit(year, 4) + fit(comment, 30);
-    block.push_back(static_cast<char>(genre));
-    return block;
-}
-
 void PlayerTest::SetUp() {
     fake = std::make_shared<decoder::RecordingDecoderLibrary>();
-    fake->AddFile(kSongA, kStereoInfo, TagBlock("Song A", "Artist A"));
-    fake->AddFile(kSongB, kStereoInfo, TagBlock("Song B", "Artist B"));
+    fake->AddFile(kSongA, kStereoInfo, TagBlock({"Song A", "Artist A"}));
+    fake->AddFile(kSongB, kStereoInfo, TagBlock({"Song B", "Artist B"}));
     player = std::make_unique<CVMP3Player>(site, fake);
 }
 

@@ -16,6 +16,7 @@
 #include "runtime/MessageLoop.h"
 #include "runtime/NotifyWindow.h"
 #include "runtime/Timer.h"
+#include "support/Fixtures.h"
 
 namespace corvane::player::testing {
 
@@ -49,10 +50,7 @@ private:
 
 // Frame-information text of a made-up 200-second stereo file.
 inline constexpr char kStereoInfo[] = "1|3|200000|128000|44100|1|2|Joint Stereo|0|1|0|CBR|3200000|7656|200";
-// A 128-byte tag block: title, artist, album (30 each), year (4), comment
-// (30) and the genre byte.
-std::string TagBlock(const std::string &title, const std::string &artist = {}, const std::string &album = {},
-                     const std::string &year = {}, const std::string &comment = {}, unsigned char genre = 0);
+using corvane::testing::TagBlock;
 
 class PlayerTest : public ::testing::Test {
 protected:

@@ -6,11 +6,13 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 
 #include "decoder/RecordingDecoderLibrary.h"
 #include "playlist/PlayListEntry.h"
+#include "support/Fixtures.h"
 #include "support/Raises.h"
 
 namespace corvane::playlist {
@@ -19,21 +21,7 @@ namespace {
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
-std::string Fit(std::string text, size_t length, char fill) {
-    text.resize(length, fill);
-    return text;
-}
-
-struct TagFields {
-    std::string title, artist, album, year, comment;
-    unsigned char genre = 0;
-};
-
-// A tag block as files hold it: every field filled to its width with `fill`.
-std::string TagBlock(const TagFields &f, char fill = '\0', const std::string &marker = "TAG") {
-    return marker + Fit(f.title, 30, fill) + Fit(f.artist, 30, fill) + Fit(f.album, 30, fill) +
-           Fit(f.year, 4, fill) + Fit(f.comment, 30, fill) + std::string(1, static_cast<char>(f.genre));
-}
+using testing::TagBlock;
 
 const std::string kFullFrameInfo =
     "1|3|245000|128000|44100|0|2|Joint Stereo|0|0|1|CBR|4000000|9000|245|417|3999583|10804608|scan";
@@ -47,30 +35,17 @@ void ExpectRaise(Call &&call, int32_t number, const std::u16string &description)
     testing::ExpectError(testing::ErrorOf(call), number, description, u"CVMP3Player");
 }
 
-// Every stream property of an entry, read at once.
-struct StreamFields {
-    std::u16string version, layer;
-    int32_t dataRate, sampleRate;
-    bool crc;
-    std::u16string channelMode;
-    bool copyrighted, original;
-    int32_t fileSize, frames;
-    int16_t length;
-    bool operator==(const StreamFields &) const = default;
-};
-
-StreamFields StreamOf(const PlayListEntry &e) {
-    return {e.MPEGVersion(), e.Layer(),       e.DataRate(),  e.SampleRate(), e.CRCExists(), e.ChannelMode(),
-            e.Copyrighted(), e.Original(),    e.FileSize(),  e.Frames(),     e.TrackLength()};
+// Every stream property of an entry, in one text: version, layer, data rate,
+// sample rate, CRC, channel mode, copyright, original, size, frames, length.
+std::string StreamOf(const PlayListEntry &e) {
+    std::ostringstream out;
+    out << runtime::ToUtf8(e.MPEGVersion()) << "|" << runtime::ToUtf8(e.Layer()) << "|" << e.DataRate() << "|"
+        << e.SampleRate() << "|" << e.CRCExists() << "|" << runtime::ToUtf8(e.ChannelMode()) << "|" << e.Copyrighted()
+        << "|" << e.Original() << "|" << e.FileSize() << "|" << e.Frames() << "|" << e.TrackLength();
+    return out.str();
 }
 
-std::ostream &operator<<(std::ostream &out, const StreamFields &f) {
-    return out << runtime::ToUtf8(f.version) << "|" << runtime::ToUtf8(f.layer) << "|" << f.dataRate << "|"
-               << f.sampleRate << "|" << f.crc << "|" << runtime::ToUtf8(f.channelMode) << "|" << f.copyrighted
-               << "|" << f.original << "|" << f.fileSize << "|" << f.frames << "|" << f.length;
-}
-
-const StreamFields kFullFields{u"1", u"3", 128000, 44100, false, u"Joint Stereo", false, true, 4000000, 9000, 245};
+const std::string kFullFields = "1|3|128000|44100|0|Joint Stereo|0|1|4000000|9000|245";
 
 class PlayListEntryTest : public ::testing::Test {
 protected:
@@ -92,7 +67,7 @@ protected:
 };
 
 TEST_F(PlayListEntryTest, WithoutAFileStreamFieldsAreEmptyAndTagMembersRaiseFileNotFound) {
-    EXPECT_EQ(StreamOf(*entry), (StreamFields{u"0", u"0", 0, 0, false, u"", false, false, 0, 0, 0}));
+    EXPECT_EQ(StreamOf(*entry), "0|0|0|0|0||0|0|0|0|0");
     EXPECT_EQ(entry->Key(), u"");
     EXPECT_EQ(entry->Tag(), u"");
 
@@ -145,18 +120,18 @@ TEST_F(PlayListEntryTest, FrameFieldsAreTakenWhereTheyConvert) {
     struct Case {
         const char *what;
         std::string info;
-        StreamFields expected;
+        std::string expected;
     };
     const Case cases[] = {
         {"all fields", kFullFrameInfo, kFullFields},
         {"only 13 fields", "2.5|2|1000|64000|22050|1|1|Single Channel|0|1|0|CBR|1000",
-         {u"2.5", u"2", 64000, 22050, true, u"Single Channel", true, false, 1000, 9000, 245}},
+         "2.5|2|64000|22050|1|Single Channel|1|0|1000|9000|245"},
         // A size beyond 32 bits reads as the largest 32-bit one.
         {"unconvertible and out of range",
          "two|x|0|fast|48000|maybe|2|Stereo|0|True|False|CBR|99999999999|12|70000",
-         {u"1", u"3", 128000, 48000, false, u"Stereo", true, false, 2147483647, 12, 245}},
+         "1|3|128000|48000|0|Stereo|1|0|2147483647|12|245"},
         {"text after the terminating null", std::string("1.1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|500|10\0|77", 52),
-         {u"1.1", u"3", 128000, 44100, false, u"Stereo", false, true, 500, 10, 245}},
+         "1.1|3|128000|44100|0|Stereo|0|1|500|10|245"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

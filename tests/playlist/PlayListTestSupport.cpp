@@ -1,5 +1,7 @@
 #include "tests/playlist/PlayListTestSupport.h"
 
+#include "support/Fixtures.h"
+
 #include <utility>
 
 namespace corvane::testing {
@@ -8,15 +10,6 @@ namespace {
 
 std::string FrameInfo(int seconds) {
     return "1|3|0|128000|44100|0|2|Stereo|0|0|1|CBR|4000000|9000|" + std::to_string(seconds);
-}
-
-std::string TagBlock(const std::string &title, const std::string &artist) {
-    std::string block = "TAG";
-    for (auto [text, width] : {std::pair{title, 30}, {artist, 30}, {std::string(), 30}, {std::string(), 4}, {std::string(), 30}}) {
-        text.resize(static_cast<size_t>(width), '\0');
-        block += text;
-    }
-    return block + '\0';
 }
 
 }  // namespace
@@ -30,7 +23,7 @@ std::vector<std::string> NamesOf(const playlist::CVMP3PlayList &list) {
 void PlayListTest::AddFile(const std::string &name, int seconds, const std::string &title, const std::string &artist) {
     // The library sees names as the system spells them.
     library->AddFile(runtime::ToSystemText(runtime::FromUtf8(name)), FrameInfo(seconds),
-                     title.empty() && artist.empty() ? std::string() : TagBlock(title, artist));
+                     title.empty() && artist.empty() ? std::string() : TagBlock({title.c_str(), artist.c_str()}));
 }
 
 bool PlayListTest::Add(const std::string &name, const Variant &before, const Variant &after, const Variant &key) {

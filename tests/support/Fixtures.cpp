@@ -77,6 +77,13 @@ const AudioFixture &AudioFixtureNamed(const std::string &name) {
 
 const std::vector<BadFixture> &BadFixtures() { return kBadFixtures; }
 
+std::string TagBlock(const FixtureTag &tag, char fill, const std::string &marker) {
+    std::string block = marker;
+    for (auto [text, width] : {std::pair{tag.title, 30}, {tag.artist, 30}, {tag.album, 30}, {tag.year, 4}, {tag.comment, 30}})
+        block += std::string(text).append(30, fill).substr(0, static_cast<size_t>(width));
+    return block + static_cast<char>(tag.genre);
+}
+
 // The sine sits in subband 2 (left) or 3 (right), 150 Hz from the subband's
 // lower edge; an odd subband is mirrored in frequency.
 double LayerOneToneHz(int sampleRate, int channel) {

@@ -52,6 +52,10 @@ const std::vector<AudioFixture> &AudioFixtures();
 // Throws std::out_of_range for an unknown name.
 const AudioFixture &AudioFixtureNamed(const std::string &name);
 
+// A 128-byte tag block as files hold it: the marker, every field filled to
+// its width with `fill`, and the genre byte.
+std::string TagBlock(const FixtureTag &tag, char fill = '\0', const std::string &marker = "TAG");
+
 // Files that are not audio, or damaged audio, and the results they give.
 struct BadFixture {
     const char *name;
