@@ -2,13 +2,11 @@
 # The Windows build's tests, one architecture at a time. Both images are
 # inspected first (machine, exported names, imported DLLs); then, in a fresh
 # Wine prefix inside the build folder (for i686 a private 32-bit Wine on
-# qemu), the test programs of the layers run, and the decoder
-# library's C client resolves every entry point through __stdcall pointers,
-# reports the same frame information and tags as the Linux library for every
-# fixture, plays a fixture into a WAV file equal to the Linux one within one
-# step, and checks the Windows file rules. Then the in-process server is
-# registered, its type library compared with the table, driven by the
-# scripts and the C++ client, and unregistered.
+# qemu), the test programs of the layers run, the decoder library's C client
+# resolves every entry point through __stdcall pointers and checks the
+# Windows file rules, and the in-process server is registered, its type
+# library compared with the table, driven by the scripts and the C++ client,
+# and unregistered.
 # Usage: run-wine-tests.sh ARCH WINDOWS_BUILD LINUX_BUILD
 set -euo pipefail
 arch=$1
