@@ -219,23 +219,5 @@ TEST_F(PlayListEntryTest, GenresAbove149ReadAs149AndOnesOutsideAByteAreLeftOut) 
     EXPECT_EQ(static_cast<unsigned char>(fake->writtenTags.back().at(127)), 255);
 }
 
-TEST_F(PlayListEntryTest, GenreListKeyAndTagTextNeedNoFile) {
-    struct Case {
-        int16_t genre;
-        const char16_t *name;
-    };
-    for (Case c : {Case{14, u"R&B"}, Case{148, u"Unknown"}, Case{200, u""}, Case{-1, u""}}) {
-        int16_t genre = c.genre;
-        EXPECT_EQ(entry->GenreList(genre), c.name);
-        EXPECT_EQ(genre, c.genre);
-    }
-    std::u16string key = u"First Key";
-    entry->SetKey(key);
-    entry->SetTag(u"anything at all");
-    EXPECT_EQ(entry->Key(), u"First Key");
-    EXPECT_EQ(entry->Tag(), u"anything at all");
-    EXPECT_THAT(fake->calls, IsEmpty());
-}
-
 }  // namespace
 }  // namespace corvane::playlist
