@@ -23,19 +23,9 @@ constexpr int kRate = 44100;
 // The inner part of a tone, away from the encoder's and the window's edges.
 constexpr Stretch kSteady{0.1, 0.9};
 
-const std::string &HalfScaleTone() {
-    static const std::string path = EncodeMp3("tone-1k-half", SynthesizeTones({{1000.0, 0.5, 0.5}}, 1.0));
-    return path;
-}
-
 const std::string &NearAndFarTones() {
     static const std::string path =
         EncodeMp3("tones-1k-8k", SynthesizeTones({{1000.0, 0.1, 0.1}, {8000.0, 0.1, 0.1}}, 1.0));
-    return path;
-}
-
-const std::string &TwoSecondTone() {
-    static const std::string path = EncodeMp3("tone-1k-2s", SynthesizeTones({{1000.0, 0.5, 0.5}}, 2.0));
     return path;
 }
 
@@ -86,7 +76,7 @@ std::vector<int16_t> DecoderSixteenBitOutput(const std::string &path) {
 // With the equalizer off and unity gain the output is the decoder's own
 // 16-bit output, sample for sample, to the last one.
 TEST_F(PlaybackOutputTest, OutputIsTheDecodersOwnSixteenBitTrackToItsLastSample) {
-    for (const std::string &path : {HalfScaleTone(), FixturePath("l2_mpeg2_64_mono.mp3")}) {
+    for (const std::string &path : {ToneTrack(1000, 0.5, 1.0), FixturePath("l2_mpeg2_64_mono.mp3")}) {
         SCOPED_TRACE(path);
         const std::vector<int16_t> decoded = DecoderSixteenBitOutput(path);
         const WavAudio out = RenderToWav(path, "exact");
@@ -125,11 +115,11 @@ TEST_F(PlaybackOutputTest, OverallGainChangesEachChannelByItsOwnAmount) {
     struct Case {
         float left, right;
     };
-    const WavAudio flat = RenderToWav(HalfScaleTone(), "gain-flat");
+    const WavAudio flat = RenderToWav(ToneTrack(1000, 0.5, 1.0), "gain-flat");
     for (const Case gain : {Case{-6.0f, -6.0f}, Case{-6.0f, 0.0f}, Case{0.0f, 3.0f}, Case{-40.0f, 0.0f}}) {
         float left = gain.left, right = gain.right;
         engine::SetGain(&left, &right);
-        const WavAudio out = RenderToWav(HalfScaleTone(), "gain");
+        const WavAudio out = RenderToWav(ToneTrack(1000, 0.5, 1.0), "gain");
         ASSERT_FALSE(out.samples.empty());
         const float expectedLeft = std::max(gain.left, -20.0f);  // the gain range ends at -20 dB
         EXPECT_NEAR(LevelChangeDb(out, flat, 0, 1000.0), expectedLeft, 0.3) << gain.left;
@@ -138,7 +128,7 @@ TEST_F(PlaybackOutputTest, OverallGainChangesEachChannelByItsOwnAmount) {
 }
 
 TEST_F(PlaybackOutputTest, FadeInRisesOverItsAttackTime) {
-    const WavAudio out = RenderToWav(TwoSecondTone(), "fade-in", 1.0f);
+    const WavAudio out = RenderToWav(ToneTrack(1000, 0.5, 2.0), "fade-in", 1.0f);
     ASSERT_FALSE(out.samples.empty());
     const double full = Rms(out, 0, {1.2, 1.8});
     EXPECT_NEAR(ToDb(full), ToDb(0.5 / std::sqrt(2.0)), 0.3);
@@ -167,9 +157,9 @@ TEST_F(PlaybackOutputTest, StartFailuresAreCataloguedAndLeaveTheEngineStopped) {
         {ScratchFile("missing") + ".mp3", wav, 53},
         {notAudio, wav, 30075},
         {"", wav, 53},
-        {HalfScaleTone(), "speakers-please", 30101},
-        {HalfScaleTone(), "wav-fast:/nonexistent-folder/out.wav", 30101},
-        {HalfScaleTone(), "wav:", 30101},
+        {ToneTrack(1000, 0.5, 1.0), "speakers-please", 30101},
+        {ToneTrack(1000, 0.5, 1.0), "wav-fast:/nonexistent-folder/out.wav", 30101},
+        {ToneTrack(1000, 0.5, 1.0), "wav:", 30101},
     };
     for (const Case &c : cases) {
         ScopedOutput output(c.output);

@@ -19,21 +19,6 @@ namespace {
 constexpr int kRate = 44100;
 constexpr double kBinHz = kRate / 256.0;
 
-const std::string &ShortTone() {
-    static const std::string path = EncodeMp3("tone-short", SynthesizeTones({{500.0, 0.3, 0.3}}, 0.3));
-    return path;
-}
-
-const std::string &OneSecondTone() {
-    static const std::string path = EncodeMp3("tone-1s", SynthesizeTones({{700.0, 0.3, 0.3}}, 1.0));
-    return path;
-}
-
-const std::string &LongTone() {
-    static const std::string path = EncodeMp3("tone-long", SynthesizeTones({{700.0, 0.3, 0.3}}, 6.0));
-    return path;
-}
-
 // 0.6 s of 1 kHz (left 0.5, right 0.25), then 0.6 s of 5 kHz (left 0.2,
 // right 0.7): what the analysis shows must change with what is heard.
 const std::string &TwoPartTrack() {
@@ -69,7 +54,7 @@ protected:
 TEST_F(PlaybackStatusTest, EachEndIsReportedOnceThroughWhicheverIsAskedFirst) {
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_EQ(engine::Play(ShortTone().c_str()), 0);
+        ASSERT_EQ(engine::Play(ToneTrack(500, 0.3, 0.3).c_str()), 0);
         StatusReading reading;
         ASSERT_TRUE(WaitFor([&] { return (reading = ReadStatus()).status != 1; }));
         EXPECT_EQ(reading.status, 0);
@@ -80,13 +65,13 @@ TEST_F(PlaybackStatusTest, EachEndIsReportedOnceThroughWhicheverIsAskedFirst) {
         EXPECT_EQ(after.vu, reading.vu);
         EXPECT_EQ(engine::IsFinished(), 1);
     }
-    ASSERT_EQ(engine::Play(ShortTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(500, 0.3, 0.3).c_str()), 0);
     ASSERT_TRUE(WaitForFinish());
     EXPECT_EQ(ReadStatus().status, 3);
     engine::StopPlaying();
     EXPECT_EQ(engine::IsFinished(), 1);
     ScopedOutput realTime("null");
-    ASSERT_EQ(engine::Play(LongTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 6.0).c_str()), 0);
     EXPECT_EQ(engine::IsFinished(), 0);
     engine::StopPlaying();
     EXPECT_EQ(engine::IsFinished(), 0);  // stopped before its end
@@ -94,7 +79,7 @@ TEST_F(PlaybackStatusTest, EachEndIsReportedOnceThroughWhicheverIsAskedFirst) {
 
 TEST_F(PlaybackStatusTest, StatusFollowsPlayPauseContinueAndStop) {
     ScopedOutput realTime("null");
-    ASSERT_EQ(engine::Play(LongTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 6.0).c_str()), 0);
     EXPECT_EQ(ReadStatus().status, 1);
     EXPECT_EQ(ReadStatus().status, 1);  // again, whether or not new data came
     int16_t status = -1;
@@ -125,7 +110,7 @@ TEST_F(PlaybackStatusTest, NotificationsArriveOncePerIntervalOfHeardAudio) {
         CountingTarget target;
         engine::PlayMp3(0, target.Handle());
         SetInterval(c.interval);
-        ASSERT_EQ(engine::Play(OneSecondTone().c_str()), 0);
+        ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 1.0).c_str()), 0);
         ASSERT_TRUE(WaitForFinish());
         engine::StopPlaying();
         // One signal per interval and one for the end.
@@ -142,7 +127,7 @@ TEST_F(PlaybackStatusTest, VisInfoDescribesTheScales) {
     EXPECT_EQ(idle.interval_ms, 40);
 
     ScopedOutput realTime("null");
-    ASSERT_EQ(engine::Play(LongTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 6.0).c_str()), 0);
     CorvaneVisInfo info{};
     info.struct_size = sizeof(info);
     ASSERT_EQ(engine::GetVisInfo(&info), 0);
@@ -218,7 +203,7 @@ TEST_F(PlaybackStatusTest, AnalysisShowsWhatIsBeingHeard) {
 // In real time, so that the pause comes while the tone is heard.
 TEST_F(PlaybackStatusTest, AnalysisHoldsWhilePausedAndAfterStopUntilTheNextTrackDelivers) {
     ScopedOutput realTime("wav:" + ScratchFile("paused-analysis"));
-    ASSERT_EQ(engine::Play(LongTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 6.0).c_str()), 0);
     ASSERT_TRUE(WaitFor([] { return PositionNow() > 0.3; }));
     engine::PausePlaying();
     const StatusReading paused = ReadStatus();
@@ -234,7 +219,7 @@ TEST_F(PlaybackStatusTest, AnalysisHoldsWhilePausedAndAfterStopUntilTheNextTrack
 
     // A new track shows nothing until its first interval has been heard.
     SetInterval(1000);
-    ASSERT_EQ(engine::Play(LongTone().c_str()), 0);
+    ASSERT_EQ(engine::Play(ToneTrack(700, 0.3, 6.0).c_str()), 0);
     const StatusReading next = ReadStatus();
     EXPECT_EQ(next.vu[0], 0);
     EXPECT_TRUE(std::all_of(next.wave.begin(), next.wave.end(), [](int16_t v) { return v == 0; }));

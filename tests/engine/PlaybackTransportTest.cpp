@@ -43,11 +43,6 @@ const Decoded &LongSweepDecoded() {
     return decoded;
 }
 
-const std::string &LongTone() {
-    static const std::string path = EncodeMp3("tone-1k-6s", SynthesizeTones({{1000.0, 0.5, 0.5}}, 6.0));
-    return path;
-}
-
 // Counts the frames in [from, to) of the output that differ from the decode
 // starting at decodedFrom by more than the tolerance.
 size_t Mismatches(const WavAudio &out, size_t from, size_t to, const Decoded &decoded, size_t decodedFrom) {
@@ -221,7 +216,7 @@ TEST_F(PlaybackTransportTest, StopEndsTheOutput) {
 // Started from a pause, so that the fade begins at a known frame.
 TEST_F(PlaybackTransportTest, FadeOutDecaysToSilenceOverItsTimeAndEndsTheTrack) {
     // The 6 s tone must leave room for the whole fade after the pause.
-    const double paused = PlayAndPauseAfter(LongTone(), 1.0, 5.0);
+    const double paused = PlayAndPauseAfter(ToneTrack(1000, 0.5, 6.0), 1.0, 5.0);
     engine::FadeOut(0.5f);
     const WavAudio out = FinishAndRead();
     ASSERT_EQ(out.Frames(), FrameAt(paused) + FrameAt(0.5));
@@ -234,7 +229,7 @@ TEST_F(PlaybackTransportTest, FadeOutDecaysToSilenceOverItsTimeAndEndsTheTrack) 
 }
 
 TEST_F(PlaybackTransportTest, PlayWhilePlayingRestartsWithTheNewTrack) {
-    const std::string tone = EncodeMp3("tone-restart", SynthesizeTones({{440.0, 0.3, 0.3}}, 0.5));
+    const std::string &tone = ToneTrack(440, 0.3, 0.5);
     PlayAndPauseAfter(LongSweep(), 0.2);
     engine::ContinuePlaying();
     ASSERT_EQ(engine::Play(tone.c_str()), 0);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <numbers>
 #include <stdexcept>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,13 @@ std::string EncodeMp3(const std::string &name, const WavAudio &audio) {
     std::filesystem::rename(partial, mp3);
     std::filesystem::remove(wav);
     return mp3;
+}
+
+const std::string &ToneTrack(double hz, double amplitude, double seconds) {
+    static std::map<std::tuple<double, double, double>, std::string> made;
+    auto [track, fresh] = made.try_emplace({hz, amplitude, seconds});
+    if (fresh) track->second = EncodeMp3("tone", SynthesizeTones({{hz, amplitude, amplitude}}, seconds));
+    return track->second;
 }
 
 std::string ScratchFile(const std::string &name) {

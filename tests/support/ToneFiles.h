@@ -27,6 +27,10 @@ WavAudio Concatenate(const WavAudio &a, const WavAudio &b);
 // folder: the same audio is encoded once for all test programs and runs.
 std::string EncodeMp3(const std::string &name, const WavAudio &audio);
 
+// An MP3 of one sine at `hz`, peak `amplitude` in both channels, encoded
+// once per run (and, like every tone, kept in the build folder).
+const std::string &ToneTrack(double hz, double amplitude, double seconds);
+
 // A fresh path for an output file of this run, in a folder that is removed
 // at exit when every test passed.
 std::string ScratchFile(const std::string &name);
