@@ -5,11 +5,17 @@
 //                    the same file; the two alternate, five rounds, and the
 //                    best and the median ratio are printed
 //   equalizer cost   the same with a 10-band equalizer on, as extra time
+//   under load       the render ratio again while spinning threads keep
+//                    all cores but one busy, and how far it moved from the
+//                    quiet one
+//   16-bit identity  the rendered track, equalizer off and unity gain,
+//                    against libmpg123's own 16-bit output, sample by sample
 //   real-time CPU    the share of one core while playing in real time to
 //                    the null output: the engine alone, and `cvmp3 play`
 //   latency          play -> first sound at the sink, pause -> silence,
 //                    stop -> silence, beside the block length of the null output
 #include <benchmark/benchmark.h>
+#include <mpg123.h>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -17,15 +23,21 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <mutex>
 #include <numbers>
 #include <numeric>
 #include <random>
@@ -47,6 +59,11 @@ constexpr int kRate = 44100;
 constexpr int kLongSeconds = 300;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double UsedSeconds(const rusage &usage) {
+    auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 void PutLittleEndian(std::ofstream &out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(value >> (8 * i)));
@@ -86,7 +103,8 @@ void WriteMusicLikeWav(const std::string &path, int seconds) {
     }
 }
 
-int RunProgram(const std::vector<std::string> &arguments) {
+// The exit status; `cpuSeconds`, when given, gets the child's CPU time.
+int RunProgram(const std::vector<std::string> &arguments, double *cpuSeconds = nullptr) {
     const pid_t child = fork();
     if (child == 0) {
         std::vector<char *> argv;
@@ -96,7 +114,9 @@ int RunProgram(const std::vector<std::string> &arguments) {
         _exit(127);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    if (cpuSeconds) *cpuSeconds = UsedSeconds(usage);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -139,8 +159,8 @@ void ResetEqualizer() {
     SetVuInterval(&interval);
 }
 
-double TimeOurRender(const std::string &mp3) {
-    setenv("CORVANEMP3_OUTPUT", "wav-fast:/dev/null", 1);
+double TimeOurRender(const std::string &mp3, const std::string &output = "wav-fast:/dev/null") {
+    setenv("CORVANEMP3_OUTPUT", output.c_str(), 1);
     const auto start = Clock::now();
     if (Play(mp3.c_str()) != 0) throw std::runtime_error("play failed");
     while (IsFinished() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -149,17 +169,23 @@ double TimeOurRender(const std::string &mp3) {
     return seconds;
 }
 
-double TimeMpg123(const std::string &mp3) {
+struct Mpg123Time {
+    double wall, cpu;
+};
+
+Mpg123Time TimeMpg123(const std::string &mp3) {
     const auto start = Clock::now();
-    if (RunProgram({"mpg123", "-q", "-t", mp3}) != 0) throw std::runtime_error("mpg123 -t failed");
-    return Seconds(Clock::now() - start);
+    double cpu = 0;
+    if (RunProgram({"mpg123", "-q", "-t", mp3}, &cpu) != 0) throw std::runtime_error("mpg123 -t failed");
+    return {Seconds(Clock::now() - start), cpu};
 }
 
 // The figures the summary prints at the end.
 struct Summary {
-    std::vector<double> renderRatios, equalizerCosts;
-    double engineCpuPercent = -1, hostCpuPercent = -1;
+    std::vector<double> renderRatios, loadedRenderRatios, equalizerCosts;
+    double decoderCpuPercent = -1, engineCpuPercent = -1, hostCpuPercent = -1, bareTimerCpuPercent = -1;
     double pauseMs = -1, pauseWorstMs = -1, stopMs = -1, stopWorstMs = -1;
+    long differingSamples = -1, comparedSamples = 0;
 } summary;
 
 double Median(std::vector<double> values) {
@@ -168,31 +194,118 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+double Best(const std::vector<double> &values) { return *std::max_element(values.begin(), values.end()); }
+
+// Threads that spin on every core but one for as long as the object lives,
+// as another busy program would.
+class BusyCores {
+public:
+    BusyCores() {
+        for (unsigned i = 1; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+            spinners_.emplace_back([this] {
+                volatile uint64_t work = 0;
+                while (!stop_.load(std::memory_order_relaxed)) work = work + 1;
+            });
+    }
+    ~BusyCores() {
+        stop_ = true;
+        for (std::thread &spinner : spinners_) spinner.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> spinners_;
+};
+
 void OfflineRender(benchmark::State &state) {
     const std::string &mp3 = LongTrack();
     for (auto _ : state) {
         for (int round = 0; round < 5; ++round) {
-            const double theirs = TimeMpg123(mp3);
+            const Mpg123Time theirs = TimeMpg123(mp3);
             ResetEqualizer();
             const double plain = TimeOurRender(mp3);
             UseTenBandEqualizer();
             const double equalized = TimeOurRender(mp3);
-            summary.renderRatios.push_back(theirs / plain);
+            summary.renderRatios.push_back(theirs.wall / plain);
             summary.equalizerCosts.push_back(100.0 * (equalized / plain - 1.0));
+            const double decoderShare = 100.0 * theirs.cpu / kLongSeconds;
+            if (summary.decoderCpuPercent < 0 || decoderShare < summary.decoderCpuPercent)
+                summary.decoderCpuPercent = decoderShare;
             state.SetIterationTime(plain);
         }
+        ResetEqualizer();
+        const BusyCores load;
+        for (int round = 0; round < 5; ++round) {
+            const double theirs = TimeMpg123(mp3).wall;
+            summary.loadedRenderRatios.push_back(theirs / TimeOurRender(mp3));
+        }
     }
-    ResetEqualizer();
-    state.counters["speed_ratio_best"] = *std::max_element(summary.renderRatios.begin(), summary.renderRatios.end());
+    state.counters["speed_ratio_best"] = Best(summary.renderRatios);
     state.counters["speed_ratio_median"] = Median(summary.renderRatios);
+    state.counters["loaded_speed_ratio_median"] = Median(summary.loadedRenderRatios);
     state.counters["equalizer_cost_percent_median"] = Median(summary.equalizerCosts);
+}
+
+// The 16-bit samples of a WAV file's data chunk.
+std::vector<int16_t> WavSamples(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        uint32_t size = 0;
+        std::memcpy(&size, &bytes[at + 4], 4);
+        if (std::memcmp(&bytes[at], "data", 4) == 0) {
+            const size_t count = std::min<size_t>(size, bytes.size() - at - 8) / 2;
+            std::vector<int16_t> samples(count);
+            std::memcpy(samples.data(), &bytes[at + 8], count * 2);
+            return samples;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+// libmpg123's own 16-bit stereo output, gapless as the engine plays.
+std::vector<int16_t> DecoderSixteenBit(const std::string &mp3) {
+    mpg123_handle *handle = mpg123_new(nullptr, nullptr);
+    mpg123_format_none(handle);
+    mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    std::vector<int16_t> samples;
+    if (mpg123_open(handle, mp3.c_str()) == MPG123_OK) {
+        std::vector<unsigned char> buffer(1 << 16);
+        size_t done = 0;
+        int status;
+        while ((status = mpg123_read(handle, buffer.data(), buffer.size(), &done)) == MPG123_OK ||
+               status == MPG123_NEW_FORMAT || done > 0) {
+            const auto *pcm = reinterpret_cast<const int16_t *>(buffer.data());
+            samples.insert(samples.end(), pcm, pcm + done / 2);
+            if (status == MPG123_DONE) break;
+        }
+        mpg123_close(handle);
+    }
+    mpg123_delete(handle);
+    return samples;
+}
+
+void SixteenBitIdentity(benchmark::State &state) {
+    const std::string &mp3 = LongTrack();
+    const std::string wav = (std::filesystem::temp_directory_path() / "corvane-bench" / "identity.wav").string();
+    for (auto _ : state) {
+        ResetEqualizer();
+        TimeOurRender(mp3, "wav-fast:" + wav);
+        const std::vector<int16_t> ours = WavSamples(wav), theirs = DecoderSixteenBit(mp3);
+        long differing = static_cast<long>(std::max(ours.size(), theirs.size()) - std::min(ours.size(), theirs.size()));
+        for (size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) differing += ours[i] != theirs[i];
+        summary.differingSamples = differing;
+        summary.comparedSamples = static_cast<long>(theirs.size());
+    }
+    std::filesystem::remove(wav);
+    state.counters["differing_samples"] = static_cast<double>(summary.differingSamples);
 }
 
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval &t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return UsedSeconds(usage);
 }
 
 void RealtimeCpu(benchmark::State &state) {
@@ -211,6 +324,28 @@ void RealtimeCpu(benchmark::State &state) {
     }
     state.counters["cpu_percent_of_one_core"] = 100.0 * share;
     summary.engineCpuPercent = 100.0 * share;
+}
+
+// What a thread costs that does nothing but wake every 10 ms, as the
+// player's finish timer does while a track plays: the floor under cvmp3's
+// own share.
+void BareTimer(benchmark::State &state) {
+    for (auto _ : state) {
+        std::mutex mutex;
+        std::condition_variable never;
+        std::unique_lock lock(mutex);
+        timespec before{}, after{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+        auto due = Clock::now();
+        for (int tick = 0; tick < 1000; ++tick) {
+            due += std::chrono::milliseconds(10);
+            never.wait_until(lock, due, [] { return false; });
+        }
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+        const double cpu = static_cast<double>(after.tv_sec - before.tv_sec) + (after.tv_nsec - before.tv_nsec) / 1e9;
+        summary.bareTimerCpuPercent = 100.0 * cpu / 10.0;
+    }
+    state.counters["cpu_percent_of_one_core"] = summary.bareTimerCpuPercent;
 }
 
 // cvmp3 play as a separate program, its own CPU time over the wall time.
@@ -233,9 +368,7 @@ void HostRealtimeCpu(benchmark::State &state) {
         rusage usage{};
         wait4(child, &status, 0, &usage);
         const double wall = Seconds(Clock::now() - start);
-        const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                           usage.ru_stime.tv_usec / 1e6;
-        summary.hostCpuPercent = 100.0 * cpu / wall;
+        summary.hostCpuPercent = 100.0 * UsedSeconds(usage) / wall;
         state.SetIterationTime(wall);
     }
     state.counters["cpu_percent_of_one_core"] = summary.hostCpuPercent;
@@ -282,26 +415,44 @@ void Latency(benchmark::State &state) {
 }
 
 BENCHMARK(OfflineRender)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SixteenBitIdentity)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(RealtimeCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BareTimer)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(HostRealtimeCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Latency)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+double PercentChange(double to, double from) { return 100.0 * (to / from - 1.0); }
 
 void PrintSummary() {
     std::printf("\n%-52s %10s %10s   %s\n", "figure", "best", "median", "goal");
     if (!summary.renderRatios.empty()) {
-        std::printf("%-52s %9.2fx %9.2fx   >= 0.95x\n", "offline render, equalizer off, against mpg123 -t",
-                    *std::max_element(summary.renderRatios.begin(), summary.renderRatios.end()),
-                    Median(summary.renderRatios));
+        const double best = Best(summary.renderRatios), median = Median(summary.renderRatios);
+        std::printf("%-52s %9.2fx %9.2fx   >= 0.95x\n", "offline render, equalizer off, against mpg123 -t", best,
+                    median);
         std::printf("%-52s %+9.0f%% %+9.0f%%   <= +15%%\n", "the same with a 10-band equalizer on, extra time",
                     *std::min_element(summary.equalizerCosts.begin(), summary.equalizerCosts.end()),
                     Median(summary.equalizerCosts));
+        const double loadedBest = Best(summary.loadedRenderRatios), loadedMedian = Median(summary.loadedRenderRatios);
+        std::printf("%-52s %9.2fx %9.2fx   (the quiet one above)\n", "offline render, all cores but one kept busy",
+                    loadedBest, loadedMedian);
+        std::printf("%-52s %+9.0f%% %+9.0f%%   within 10%%\n", "its change from the quiet render ratio",
+                    PercentChange(loadedBest, best), PercentChange(loadedMedian, median));
     }
+    if (summary.differingSamples >= 0)
+        std::printf("%-52s %10ld %10s   0 (of %ld)\n", "16-bit output against libmpg123's, samples differing",
+                    summary.differingSamples, "-", summary.comparedSamples);
     if (summary.hostCpuPercent >= 0)
         std::printf("%-52s %9.2f%% %10s   <= 0.3%%\n", "cvmp3 play into the null output, share of one core",
                     summary.hostCpuPercent, "-");
     if (summary.engineCpuPercent >= 0)
         std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "the engine alone, share of one core",
                     summary.engineCpuPercent, "-");
+    if (summary.bareTimerCpuPercent >= 0)
+        std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "a thread that only wakes every 10 ms",
+                    summary.bareTimerCpuPercent, "-");
+    if (summary.decoderCpuPercent >= 0)
+        std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "mpg123 -t's CPU time over the track's length",
+                    summary.decoderCpuPercent, "-");
     if (summary.pauseMs >= 0) {
         std::printf("%-52s %7.1f ms %7.1f ms   <= 10 ms (worst, then mean)\n", "pause until the output is silent",
                     summary.pauseWorstMs, summary.pauseMs);
