@@ -242,7 +242,8 @@ void RenderPipeline::ApplyEnvelope(float *stereo, size_t frames) {
     const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
     for (; i + 4 <= 2 * frames; i += 4) _mm_storeu_ps(stereo + i, _mm_min_ps(_mm_max_ps(_mm_loadu_ps(stereo + i), low), high));
 #endif
-    for (; i < 2 * frames; ++i) stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+    // As the vector form does, a NaN comes out as -1.
+    for (; i < 2 * frames; ++i) stereo[i] = stereo[i] >= -1.0f ? std::min(stereo[i], 1.0f) : -1.0f;
 }
 
 void RenderPipeline::CopyToAnalysis(const float *stereo, size_t frames, int64_t trackFrame, double heardAt) {
