@@ -19,6 +19,8 @@ void DspChain::RampTo(const DspTarget &target) {
     right_.RampTo(target.rightGain, rampFrames_);
 }
 
+bool DspChain::IsIdentity() const { return equalizer_.IsFlat() && left_.IsUnity() && right_.IsUnity(); }
+
 void DspChain::Process(float *stereo, size_t frames) {
     if (!equalizer_.IsFlat()) equalizer_.Process(stereo, frames);
     if (left_.IsUnity() && right_.IsUnity()) return;

@@ -17,6 +17,8 @@ public:
     void Snap(const DspTarget &target);
     void RampTo(const DspTarget &target);
     void Process(float *stereo, size_t frames);
+    // Whether Process would leave every sample as it is.
+    bool IsIdentity() const;
 
 private:
     int rampFrames_;

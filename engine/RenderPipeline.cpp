@@ -216,10 +216,16 @@ size_t RenderPipeline::PlayChunk(float *stereo, size_t frames, double heardAt, R
     if (count == 0) return 0;
 
     const int64_t trackFrame = TrackFrame();
-    std::memcpy(stereo, region.data(), 2 * count * sizeof(float));
+    // Without equalizer or gain the ring's samples go straight through the
+    // envelope: one pass over them instead of a copy and a pass.
+    const float *source = region.data();
+    if (!dsp_.IsIdentity()) {
+        std::memcpy(stereo, source, 2 * count * sizeof(float));
+        dsp_.Process(stereo, count);
+        source = stereo;
+    }
+    ApplyEnvelope(source, stereo, count);
     channels_.audio.CommitRead(2 * count);
-    dsp_.Process(stereo, count);
-    ApplyEnvelope(stereo, count);
     CopyToAnalysis(stereo, count, trackFrame, heardAt);
     if (!soundStarted_) {
         soundStarted_ = true;
@@ -228,22 +234,24 @@ size_t RenderPipeline::PlayChunk(float *stereo, size_t frames, double heardAt, R
     return count;
 }
 
-// Fades and pause ramps, then the limits of what an output can carry.
-void RenderPipeline::ApplyEnvelope(float *stereo, size_t frames) {
+// Fades and pause ramps, then the limits of what an output can carry; `in`
+// may be `out`.
+void RenderPipeline::ApplyEnvelope(const float *in, float *out, size_t frames) {
     if (!fade_.IsUnity() || !pause_.IsUnity()) {
         for (size_t frame = 0; frame < frames; ++frame) {
             const float gain = fade_.Next() * pause_.Next();
-            stereo[2 * frame] *= gain;
-            stereo[2 * frame + 1] *= gain;
+            out[2 * frame] = in[2 * frame] * gain;
+            out[2 * frame + 1] = in[2 * frame + 1] * gain;
         }
+        in = out;
     }
     size_t i = 0;
 #if defined(__SSE__)
     const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
-    for (; i + 4 <= 2 * frames; i += 4) _mm_storeu_ps(stereo + i, _mm_min_ps(_mm_max_ps(_mm_loadu_ps(stereo + i), low), high));
+    for (; i + 4 <= 2 * frames; i += 4) _mm_storeu_ps(out + i, _mm_min_ps(_mm_max_ps(_mm_loadu_ps(in + i), low), high));
 #endif
     // As the vector form does, a NaN comes out as -1.
-    for (; i < 2 * frames; ++i) stereo[i] = stereo[i] >= -1.0f ? std::min(stereo[i], 1.0f) : -1.0f;
+    for (; i < 2 * frames; ++i) out[i] = in[i] >= -1.0f ? std::min(in[i], 1.0f) : -1.0f;
 }
 
 void RenderPipeline::CopyToAnalysis(const float *stereo, size_t frames, int64_t trackFrame, double heardAt) {

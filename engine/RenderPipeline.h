@@ -31,7 +31,7 @@ private:
     size_t ReadyFrames() const;
     bool AtEnd() const;
     size_t PlayChunk(float *stereo, size_t frames, double heardAt, RenderMode mode);
-    void ApplyEnvelope(float *stereo, size_t frames);
+    void ApplyEnvelope(const float *in, float *out, size_t frames);
     void CopyToAnalysis(const float *stereo, size_t frames, int64_t trackFrame, double heardAt);
     int64_t TrackFrame() const;
     uint64_t ReadFrame() const { return channels_.audio.ReadIndex() / 2; }
