@@ -224,9 +224,12 @@ size_t RenderPipeline::PlayChunk(float *stereo, size_t frames, double heardAt, R
         dsp_.Process(stereo, count);
         source = stereo;
     }
-    ApplyEnvelope(source, stereo, count);
+    // The analysis gets its copy from the same pass; without room it skips
+    // this block.
+    HeardBlock *heard = channels_.heard.NextSlot();
+    ApplyEnvelope(source, stereo, count, heard != nullptr ? heard->samples : nullptr);
     channels_.audio.CommitRead(2 * count);
-    CopyToAnalysis(stereo, count, trackFrame, heardAt);
+    if (heard != nullptr) PassToAnalysis(*heard, count, trackFrame, heardAt);
     if (!soundStarted_) {
         soundStarted_ = true;
         channels_.firstSoundNs.store(SteadyNanoseconds(), std::memory_order_relaxed);
@@ -235,8 +238,8 @@ size_t RenderPipeline::PlayChunk(float *stereo, size_t frames, double heardAt, R
 }
 
 // Fades and pause ramps, then the limits of what an output can carry; `in`
-// may be `out`.
-void RenderPipeline::ApplyEnvelope(const float *in, float *out, size_t frames) {
+// may be `out`, and `copy`, when given, gets what `out` gets.
+void RenderPipeline::ApplyEnvelope(const float *in, float *out, size_t frames, float *copy) {
     if (!fade_.IsUnity() || !pause_.IsUnity()) {
         for (size_t frame = 0; frame < frames; ++frame) {
             const float gain = fade_.Next() * pause_.Next();
@@ -248,21 +251,26 @@ void RenderPipeline::ApplyEnvelope(const float *in, float *out, size_t frames) {
     size_t i = 0;
 #if defined(__SSE__)
     const __m128 low = _mm_set1_ps(-1.0f), high = _mm_set1_ps(1.0f);
-    for (; i + 4 <= 2 * frames; i += 4) _mm_storeu_ps(out + i, _mm_min_ps(_mm_max_ps(_mm_loadu_ps(in + i), low), high));
+    for (; i + 4 <= 2 * frames; i += 4) {
+        const __m128 limited = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(in + i), low), high);
+        _mm_storeu_ps(out + i, limited);
+        if (copy != nullptr) _mm_storeu_ps(copy + i, limited);
+    }
 #endif
-    // As the vector form does, a NaN comes out as -1.
-    for (; i < 2 * frames; ++i) out[i] = in[i] >= -1.0f ? std::min(in[i], 1.0f) : -1.0f;
+    for (; i < 2 * frames; ++i) {
+        // As the vector form does, a NaN comes out as -1.
+        const float limited = in[i] >= -1.0f ? std::min(in[i], 1.0f) : -1.0f;
+        out[i] = limited;
+        if (copy != nullptr) copy[i] = limited;
+    }
 }
 
-void RenderPipeline::CopyToAnalysis(const float *stereo, size_t frames, int64_t trackFrame, double heardAt) {
-    HeardBlock *block = channels_.heard.NextSlot();
-    if (block == nullptr) return;  // the analysis fell behind: it skips this block
-    block->kind = HeardBlock::kAudio;
-    block->frames = static_cast<uint32_t>(frames);
-    block->epoch = epoch_;
-    block->trackFrame = trackFrame;
-    block->heardAt = heardAt;
-    std::memcpy(block->samples, stereo, 2 * frames * sizeof(float));
+void RenderPipeline::PassToAnalysis(HeardBlock &block, size_t frames, int64_t trackFrame, double heardAt) {
+    block.kind = HeardBlock::kAudio;
+    block.frames = static_cast<uint32_t>(frames);
+    block.epoch = epoch_;
+    block.trackFrame = trackFrame;
+    block.heardAt = heardAt;
     channels_.heard.CommitWrite(1);
 }
 

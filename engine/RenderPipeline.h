@@ -31,8 +31,8 @@ private:
     size_t ReadyFrames() const;
     bool AtEnd() const;
     size_t PlayChunk(float *stereo, size_t frames, double heardAt, RenderMode mode);
-    void ApplyEnvelope(const float *in, float *out, size_t frames);
-    void CopyToAnalysis(const float *stereo, size_t frames, int64_t trackFrame, double heardAt);
+    void ApplyEnvelope(const float *in, float *out, size_t frames, float *copy);
+    void PassToAnalysis(HeardBlock &block, size_t frames, int64_t trackFrame, double heardAt);
     int64_t TrackFrame() const;
     uint64_t ReadFrame() const { return channels_.audio.ReadIndex() / 2; }
     double HeardAtOffset(double heardAt, size_t frames) const;
