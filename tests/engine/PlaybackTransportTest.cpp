@@ -125,7 +125,10 @@ TEST_F(PlaybackTransportTest, PauseHoldsThePositionSilentlyAndContinueResumesThe
     EXPECT_EQ(engine::IsFinished(), 0);
 
     engine::ContinuePlaying();
-    EXPECT_EQ(ReadStatus().status, 1);
+    // Playing, or already at its end: the fast output may have written the
+    // rest before the status is read.
+    const int16_t resumed = ReadStatus().status;
+    EXPECT_TRUE(resumed == 1 || resumed == 0) << resumed;
     const WavAudio out = FinishAndRead();
     const Decoded &decoded = LongSweepDecoded();
     ASSERT_EQ(out.Frames(), decoded.Frames());  // nothing lost, nothing repeated
