@@ -13,6 +13,7 @@ namespace corvane::runtime {
 namespace {
 
 constexpr UINT kWake = WM_APP + 1;
+constexpr UINT kClockProbe = WM_APP + 2;
 constexpr UINT_PTR kTimerId = 1;
 
 // A message-only window of the loop thread. A notification posts it one
@@ -49,7 +50,7 @@ public:
     // Only what was queued before it began: a window that is signalled
     // without pause cannot keep it from returning.
     int DispatchWaiting() override {
-        const DWORD start = GetTickCount();
+        const DWORD start = QueueClock();
         int handled = 0;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && static_cast<LONG>(message.time - start) <= 0) {
@@ -66,6 +67,16 @@ public:
     }
 
 private:
+    // Now, on the clock that stamps queued messages: a message posted to
+    // ourselves and taken back at once. Wine's GetTickCount can run behind
+    // that clock, and a message posted just before would look later.
+    DWORD QueueClock() {
+        MSG probe;
+        if (PostMessageW(window_, kClockProbe, 0, 0) && PeekMessageW(&probe, window_, kClockProbe, kClockProbe, PM_REMOVE))
+            return probe.time;
+        return GetTickCount();
+    }
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
         auto *self = OwnerOf<WindowSignal>(window);
         if (self != nullptr && (message == kWake || (message == WM_TIMER && w == kTimerId))) {
