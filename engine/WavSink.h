@@ -26,6 +26,7 @@ public:
 private:
     void WriteHeader();
 
+    std::vector<char> buffer_;  // the stream's own; the stream is closed before it goes
     std::FILE *file_ = nullptr;
     int sampleRate_;
     uint64_t dataBytes_ = 0;
