@@ -54,10 +54,10 @@ void DecodeWorker::Run() {
         while (!Stopping() && channels_.audio.WritableCount() / 2 >= kChunkFrames / 4 &&
                channels_.requestedEpoch.load(std::memory_order_acquire) == epoch_) {
             if (!DecodeInto(kChunkFrames)) break;
-            // A sink that drained the ring is woken once there is a good
-            // stretch to play, not for every chunk: fewer switches between
+            // A sink that drained the ring is woken once half of it is
+            // ready to play, not for every chunk: fewer switches between
             // the threads when the output runs as fast as it can.
-            if (channels_.audio.ReadableCount() >= channels_.audio.Capacity() / kRefillDivisor) {
+            if (channels_.audio.ReadableCount() >= channels_.audio.Capacity() / 2) {
                 channels_.sinkBell.Ring();
             }
         }

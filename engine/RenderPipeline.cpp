@@ -14,7 +14,7 @@ namespace corvane::engine {
 namespace {
 
 constexpr int kPauseRampMilliseconds = 5;
-constexpr size_t kAnalysisBatchBlocks = 32;
+constexpr size_t kAnalysisBatchBlocks = 128;
 
 // Decaying filter states must not fall into denormal numbers, which are
 // many times slower to compute with.
