@@ -15,7 +15,6 @@
 //   latency          play -> first sound at the sink, pause -> silence,
 //                    stop -> silence, beside the block length of the null output
 #include <benchmark/benchmark.h>
-#include <mpg123.h>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -32,11 +31,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <numbers>
 #include <numeric>
@@ -44,11 +41,14 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/PlaybackEngine.h"
 #include "engine/PlaybackEntryPoints.h"
 #include "engine/StreamDecoder.h"
+#include "support/ReferenceDecode.h"
+#include "support/WavFile.h"
 
 namespace {
 
@@ -222,8 +222,6 @@ struct Summary {
     long differingSamples = -1, comparedSamples = 0;
 } summary;
 
-
-
 // Threads that spin on every core but one for as long as the object lives,
 // as another busy program would.
 class BusyCores {
@@ -274,55 +272,18 @@ void OfflineRender(benchmark::State &state) {
     state.counters["equalizer_cost_percent_median"] = Median(summary.equalizerCosts);
 }
 
-// The 16-bit samples of a WAV file's data chunk.
-std::vector<int16_t> WavSamples(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        uint32_t size = 0;
-        std::memcpy(&size, &bytes[at + 4], 4);
-        if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            const size_t count = std::min<size_t>(size, bytes.size() - at - 8) / 2;
-            std::vector<int16_t> samples(count);
-            std::memcpy(samples.data(), &bytes[at + 8], count * 2);
-            return samples;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return {};
-}
-
-// libmpg123's own 16-bit stereo output, gapless as the engine plays.
-std::vector<int16_t> DecoderSixteenBit(const std::string &mp3) {
-    mpg123_handle *handle = mpg123_new(nullptr, nullptr);
-    mpg123_format_none(handle);
-    mpg123_format(handle, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    std::vector<int16_t> samples;
-    if (mpg123_open(handle, mp3.c_str()) == MPG123_OK) {
-        std::vector<unsigned char> buffer(1 << 16);
-        size_t done = 0;
-        int status;
-        while ((status = mpg123_read(handle, buffer.data(), buffer.size(), &done)) == MPG123_OK ||
-               status == MPG123_NEW_FORMAT || done > 0) {
-            const auto *pcm = reinterpret_cast<const int16_t *>(buffer.data());
-            samples.insert(samples.end(), pcm, pcm + done / 2);
-            if (status == MPG123_DONE) break;
-        }
-        mpg123_close(handle);
-    }
-    mpg123_delete(handle);
-    return samples;
-}
-
 void SixteenBitIdentity(benchmark::State &state) {
     const std::string &mp3 = LongTrack();
     const std::string wav = (std::filesystem::temp_directory_path() / "corvane-bench" / "identity.wav").string();
     for (auto _ : state) {
         ResetEqualizer();
         TimeOurRender(mp3, 0.0, "wav-fast:" + wav);
-        const std::vector<int16_t> ours = WavSamples(wav), theirs = DecoderSixteenBit(mp3);
-        long differing = static_cast<long>(std::max(ours.size(), theirs.size()) - std::min(ours.size(), theirs.size()));
-        for (size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) differing += ours[i] != theirs[i];
+        corvane::testing::WavAudio ours;
+        corvane::testing::ReadWav(wav, ours);
+        const std::vector<int16_t> theirs = corvane::testing::ReferenceSixteenBit(mp3);
+        const size_t common = std::min(ours.samples.size(), theirs.size());
+        long differing = static_cast<long>(std::max(ours.samples.size(), theirs.size()) - common);
+        for (size_t i = 0; i < common; ++i) differing += corvane::testing::ToPcm16(ours.samples[i]) != theirs[i];
         summary.differingSamples = differing;
         summary.comparedSamples = static_cast<long>(theirs.size());
     }
@@ -469,18 +430,15 @@ void PrintSummary() {
     if (summary.differingSamples >= 0)
         std::printf("%-52s %10ld %10s   0 (of %ld)\n", "16-bit output against libmpg123's, samples differing",
                     summary.differingSamples, "-", summary.comparedSamples);
-    if (summary.hostCpuPercent >= 0)
-        std::printf("%-52s %9.2f%% %10s   <= 0.3%%\n", "cvmp3 play into the null output, share of one core",
-                    summary.hostCpuPercent, "-");
-    if (summary.engineCpuPercent >= 0)
-        std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "the engine alone, share of one core",
-                    summary.engineCpuPercent, "-");
-    if (summary.bareTimerCpuPercent >= 0)
-        std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "a thread that only wakes every 10 ms",
-                    summary.bareTimerCpuPercent, "-");
-    if (summary.decoderCpuPercent >= 0)
-        std::printf("%-52s %9.2f%% %10s   (for comparison)\n", "mpg123 -t's CPU time over the track's length",
-                    summary.decoderCpuPercent, "-");
+    const std::pair<const char *, double> shares[] = {
+        {"cvmp3 play into the null output, share of one core", summary.hostCpuPercent},
+        {"the engine alone, share of one core", summary.engineCpuPercent},
+        {"a thread that only wakes every 10 ms", summary.bareTimerCpuPercent},
+        {"mpg123 -t's CPU time over the track's length", summary.decoderCpuPercent}};
+    for (const auto &[figure, percent] : shares)
+        if (percent >= 0)
+            std::printf("%-52s %9.2f%% %10s   %s\n", figure, percent, "-",
+                        figure == shares[0].first ? "<= 0.3%" : "(for comparison)");
     if (summary.pauseMs >= 0) {
         std::printf("%-52s %7.1f ms %7.1f ms   <= 10 ms (worst, then mean)\n", "pause until the output is silent",
                     summary.pauseWorstMs, summary.pauseMs);

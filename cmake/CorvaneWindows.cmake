@@ -60,9 +60,9 @@ add_library(corvane_decoder_fake STATIC decoder/RecordingDecoderLibrary.cpp)
 target_link_libraries(corvane_decoder_fake PUBLIC CorvaneControls)
 find_package(GTest REQUIRED CONFIG PATHS ${CORVANE_WINDOWS_DEPS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 add_library(corvane_test_support STATIC tests/support/Paths.cpp tests/support/Fixtures.cpp tests/support/WavFile.cpp
-  tests/support/ToneAnalysis.cpp tests/support/ToneFiles.cpp)
+  tests/support/ToneAnalysis.cpp tests/support/ToneFiles.cpp tests/support/ReferenceDecode.cpp)
 target_include_directories(corvane_test_support PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(corvane_test_support PUBLIC corvane_decoder_fake GTest::gtest GTest::gmock)
+target_link_libraries(corvane_test_support PUBLIC corvane_decoder_fake GTest::gtest GTest::gmock PRIVATE corvane_mpg123)
 target_compile_definitions(corvane_test_support PRIVATE CORVANE_FIXTURE_DIR="" CORVANE_ENGINE_PATH="CorvaneMP3.dll"
   CORVANE_CLI_PATH="" CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" CORVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
 # The engine's device test needs ALSA, and the host program is a Linux one.

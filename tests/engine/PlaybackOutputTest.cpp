@@ -2,7 +2,6 @@
 // what the equalizer, the overall gain and a fade-in make of it. Everything
 // is rendered through the WAV output and measured.
 #include <gtest/gtest.h>
-#include <mpg123.h>
 
 #include <array>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include "engine/PlaybackEntryPoints.h"
 #include "engine/StreamDecoder.h"
 #include "support/Paths.h"
+#include "support/ReferenceDecode.h"
 #include "support/ToneAnalysis.h"
 #include "support/ToneFiles.h"
 #include "support/TonePlayback.h"
@@ -50,35 +50,12 @@ protected:
     }
 };
 
-// libmpg123's own 16-bit stereo output of a file, gapless as the engine plays.
-std::vector<int16_t> DecoderSixteenBitOutput(const std::string &path) {
-    mpg123_handle *handle = mpg123_new(nullptr, nullptr);
-    std::vector<int16_t> samples;
-    mpg123_format_none(handle);
-    for (long rate : {8000L, 11025L, 12000L, 16000L, 22050L, 24000L, 32000L, 44100L, 48000L})
-        mpg123_format(handle, rate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open(handle, path.c_str()) == MPG123_OK) {
-        unsigned char buffer[16384];
-        size_t done = 0;
-        int status;
-        while ((status = mpg123_read(handle, buffer, sizeof buffer, &done)) == MPG123_OK || status == MPG123_NEW_FORMAT ||
-               done > 0) {
-            const auto *pcm = reinterpret_cast<const int16_t *>(buffer);
-            samples.insert(samples.end(), pcm, pcm + done / 2);
-            if (status == MPG123_DONE) break;
-        }
-        mpg123_close(handle);
-    }
-    mpg123_delete(handle);
-    return samples;
-}
-
 // With the equalizer off and unity gain the output is the decoder's own
 // 16-bit output, sample for sample, to the last one.
 TEST_F(PlaybackOutputTest, OutputIsTheDecodersOwnSixteenBitTrackToItsLastSample) {
     for (const std::string &path : {ToneTrack(1000, 0.5, 1.0), FixturePath("l2_mpeg2_64_mono.mp3")}) {
         SCOPED_TRACE(path);
-        const std::vector<int16_t> decoded = DecoderSixteenBitOutput(path);
+        const std::vector<int16_t> decoded = ReferenceSixteenBit(path);
         const WavAudio out = RenderToWav(path, "exact");
         ASSERT_EQ(out.channels, 2);
         ASSERT_EQ(out.samples.size(), decoded.size());
