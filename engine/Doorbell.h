@@ -16,10 +16,9 @@ public:
     void Ring() {
         rings_.fetch_add(1);
         // A waiter counts itself in before it looks at rings_, so either it
-        // sees this ring or this sees it waiting.
-        // Taking the lock and letting it go before notifying means a waiter
-        // is either before its check or asleep, and the woken one does not
-        // run straight into a lock this thread still holds.
+        // sees this ring or this sees it waiting. Taking the lock and letting
+        // it go before notifying means that waiter is either before its check
+        // or asleep, and once woken it does not run into a held lock.
         if (waiters_.load() > 0) {
             { std::lock_guard lock(mutex_); }
             ready_.notify_all();

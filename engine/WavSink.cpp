@@ -22,11 +22,13 @@ void PutLittleEndian(uint8_t *out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// A fast render writes megabytes a second; with this buffer that is a few
+// hundred writes instead of thousands.
+constexpr size_t kWriteBufferBytes = 256 * 1024;
+
 // The decoder's full scale is 32768, as in its own 16-bit output: a sample
 // is scaled by it, rounded to nearest (ties to even) and saturated, so that
 // an unchanged track comes out exactly as the decoder would write it.
-constexpr size_t kWriteBufferBytes = 256 * 1024;
-
 int16_t ToPcm(float sample) {
     const long scaled = std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32768.0f);
     return static_cast<int16_t>(std::clamp<long>(scaled, -32768, 32767));
@@ -37,8 +39,6 @@ int16_t ToPcm(float sample) {
 WavFileWriter::WavFileWriter(const std::string &path, int sampleRate) : sampleRate_(sampleRate) {
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr) return;
-    // A fast render writes megabytes a second; a larger buffer makes that a
-    // few hundred writes instead of thousands.
     buffer_.resize(kWriteBufferBytes);
     std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
     WriteHeader();
