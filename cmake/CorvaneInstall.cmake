@@ -6,14 +6,12 @@
 include(CMakePackageConfigHelpers)
 
 # Headers of the component layers, kept in their folders below
-# include/CorvaneMP3 so that "#include "player/CVMP3Player.h"" works. The
-# recording fake of the decoder library is a test helper and stays out.
+# include/CorvaneMP3 so that "#include "player/CVMP3Player.h"" works.
 file(GLOB_RECURSE corvane_public_headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/runtime/*.h ${PROJECT_SOURCE_DIR}/common/*.h
   ${PROJECT_SOURCE_DIR}/decoder/*.h ${PROJECT_SOURCE_DIR}/equalizer/*.h
   ${PROJECT_SOURCE_DIR}/playlist/*.h ${PROJECT_SOURCE_DIR}/player/*.h
   ${PROJECT_SOURCE_DIR}/about/*.h ${PROJECT_SOURCE_DIR}/automation/*.h)
-list(FILTER corvane_public_headers EXCLUDE REGEX "^decoder/Recording[^/]*\\.h$")
 foreach(header IN LISTS corvane_public_headers)
   get_filename_component(dir ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/CorvaneMP3/${dir})

@@ -46,7 +46,6 @@ target_link_libraries(decoder_client PRIVATE user32)
 # A static library: the in-process server links it, and so do the tests.
 corvane_sources(control_sources runtime runtime/win32 common common/win32 decoder decoder/win32
   equalizer playlist player about about/win32 automation)
-list(FILTER control_sources EXCLUDE REGEX "/decoder/Recording[^/]*\\.cpp$")
 add_library(CorvaneControls STATIC ${control_sources})
 target_include_directories(CorvaneControls PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(CorvaneControls PUBLIC UNICODE _UNICODE PRIVATE CORVANE_ENGINE_FILE="CorvaneMP3.dll")
@@ -56,7 +55,8 @@ corvane_embed_art(CorvaneControls)
 target_include_directories(CorvaneControls PUBLIC ${PROJECT_BINARY_DIR}/generated)
 
 # --- the test programs of the portable layers, run under Wine -------------
-add_library(corvane_decoder_fake STATIC decoder/RecordingDecoderLibrary.cpp)
+add_library(corvane_decoder_fake STATIC tests/support/RecordingDecoderLibrary.cpp tests/support/RecordingControlSite.cpp)
+target_include_directories(corvane_decoder_fake PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(corvane_decoder_fake PUBLIC CorvaneControls)
 find_package(GTest REQUIRED CONFIG PATHS ${CORVANE_WINDOWS_DEPS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 add_library(corvane_test_support STATIC tests/support/Paths.cpp tests/support/Fixtures.cpp tests/support/WavFile.cpp

@@ -2,7 +2,7 @@
 // might hand them over, taken by a play-list entry: every property reads
 // without a crash, and a tag written back never exceeds its 128 bytes (the
 // recording library keeps it as a C string, so a NUL ends it early).
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "playlist/PlayListEntry.h"
 #include "runtime/AutomationError.h"
 

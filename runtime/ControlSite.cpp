@@ -45,14 +45,4 @@ std::unique_ptr<NotifyWindow> NativeControlSite::CreateNotifyWindow(std::functio
     return MakeLoopNotifyWindow(loop_, std::move(onRepaint));
 }
 
-int32_t RecordingControlSite::MessageBox(const Text &text, const Text &title, int32_t style) {
-    messages.push_back({text, title, style});
-    return 1;
-}
-
-void RecordingControlSite::RaiseEvent(int32_t dispatchId, const Text &name) {
-    events.push_back(name);
-    NativeControlSite::RaiseEvent(dispatchId, name);
-}
-
 }  // namespace corvane::runtime

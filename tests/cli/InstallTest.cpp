@@ -34,7 +34,6 @@ TEST(Install, PrefixHoldsAWorkingPackageProgramAndDemo) {
     for (const char *file : {"include/CorvaneMP3.h", "include/CorvaneMP3/player/CVMP3Player.h",
                              "include/CorvaneMP3/playlist/CVMP3PlayList.h"})
         EXPECT_TRUE(fs::exists(prefix / file)) << file;
-    EXPECT_FALSE(fs::exists(prefix / "include/CorvaneMP3/decoder/RecordingDecoderLibrary.h"));
     const fs::path controls = FindBelow(prefix, "libCorvaneControls.so");
     ASSERT_FALSE(controls.empty());
     EXPECT_TRUE(fs::exists(controls.parent_path() / "libCorvaneMP3.so"));

@@ -2,7 +2,7 @@
 
 
 #include "decoder/DynamicDecoderLibrary.h"
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "support/Paths.h"
 
 namespace corvane::decoder {

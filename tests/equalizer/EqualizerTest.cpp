@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "equalizer/Equalizer.h"
 #include "support/Raises.h"
 

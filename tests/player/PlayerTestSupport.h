@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "player/CVMP3Player.h"
-#include "runtime/ControlSite.h"
+#include "support/RecordingControlSite.h"
 #include "runtime/MessageLoop.h"
 #include "runtime/NotifyWindow.h"
 #include "runtime/Timer.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <tuple>
 
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "playlist/PlayListEntry.h"
 #include "support/Fixtures.h"
 #include "support/Raises.h"

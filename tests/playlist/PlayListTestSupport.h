@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 #include "playlist/CVMP3PlayList.h"
 #include "runtime/AutomationError.h"
-#include "runtime/ControlSite.h"
+#include "support/RecordingControlSite.h"
 #include "runtime/MessageLoop.h"
 #include "support/Raises.h"
 

@@ -1,4 +1,4 @@
-#include "decoder/RecordingDecoderLibrary.h"
+#include "support/RecordingDecoderLibrary.h"
 
 #include <algorithm>
 #include <charconv>
