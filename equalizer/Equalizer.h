@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "automation/Enumerations.h"
+#include "common/Enumerations.h"
 #include "decoder/DecoderLibrary.h"
 #include "runtime/KeyedCollection.h"
 #include "runtime/Object.h"

@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "automation/Enumerations.h"
+#include "common/Enumerations.h"
 #include "decoder/DecoderLibrary.h"
 #include "runtime/Object.h"
 #include "runtime/Text.h"

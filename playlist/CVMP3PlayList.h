@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/Enumerations.h"
+#include "common/Enumerations.h"
 #include "decoder/DecoderLibrary.h"
 #include "playlist/PlayListEntry.h"
 #include "playlist/PlayListSortingEntry.h"

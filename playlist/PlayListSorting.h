@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "automation/Enumerations.h"
+#include "common/Enumerations.h"
 #include "playlist/PlayListEntry.h"
 #include "playlist/PlayListSortingEntry.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/Enumerations.h"
+#include "common/Enumerations.h"
 #include "player/CVMP3Player.h"
 #include "playlist/CVMP3PlayList.h"
 #include "runtime/AutomationError.h"

@@ -1,6 +1,7 @@
 #pragma once
-// The enumerations of the automation surface. Each is a 32-bit signed
-// integer; a variable of these types may hold any value, in range or not.
+// The enumerations of the object model, shared by the components and both of
+// their faces (the host program and the automation server). Each is a 32-bit
+// signed integer; a variable of these types may hold any value, in range or not.
 #include <cstdint>
 
 namespace corvane {
