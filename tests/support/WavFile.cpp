@@ -34,27 +34,18 @@ int16_t ToPcm16(float sample) {
 bool ReadWav(const std::string &path, WavAudio &audio) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+    const unsigned char *b = bytes.data();
+    if (bytes.size() < 44 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVEfmt ", 8) != 0 ||
+        LittleEndian(b + 16, 4) != 16 || LittleEndian(b + 20, 2) != 1 || LittleEndian(b + 34, 2) != 16 ||
+        std::memcmp(b + 36, "data", 4) != 0) {
         return false;
     }
-    bool haveFormat = false;
-    for (size_t offset = 12; offset + 8 <= bytes.size();) {
-        const unsigned char *chunk = bytes.data() + offset;
-        const size_t size = LittleEndian(chunk + 4, 4), body = offset + 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 16 <= bytes.size()) {
-            if (LittleEndian(chunk + 8, 2) != 1 || LittleEndian(chunk + 22, 2) != 16) return false;
-            audio.channels = static_cast<int>(LittleEndian(chunk + 10, 2));
-            audio.sampleRate = static_cast<int>(LittleEndian(chunk + 12, 4));
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0 && haveFormat) {
-            audio.samples.resize(std::min(size, bytes.size() - body) / 2);
-            for (size_t i = 0; i < audio.samples.size(); ++i)
-                audio.samples[i] = static_cast<int16_t>(LittleEndian(bytes.data() + body + 2 * i, 2)) / 32768.0f;
-            return audio.channels > 0;
-        }
-        offset = body + size + (size & 1);
-    }
-    return false;
+    audio.channels = static_cast<int>(LittleEndian(b + 22, 2));
+    audio.sampleRate = static_cast<int>(LittleEndian(b + 24, 4));
+    audio.samples.resize(std::min<size_t>(LittleEndian(b + 40, 4), bytes.size() - 44) / 2);
+    for (size_t i = 0; i < audio.samples.size(); ++i)
+        audio.samples[i] = static_cast<int16_t>(LittleEndian(b + 44 + 2 * i, 2)) / 32768.0f;
+    return audio.channels > 0;
 }
 
 void WriteWav(const std::string &path, const WavAudio &audio) {

@@ -19,8 +19,9 @@ struct WavAudio {
     float At(size_t frame, int channel) const { return samples[frame * channels + channel]; }
 };
 
-// False when the file is missing or not a 16-bit PCM WAV file; a data chunk
-// that claims more than the file holds is cut to what is there.
+// Reads the plain 44-byte-header 16-bit PCM WAV files that the engine's WAV
+// output and WriteWav write; false for anything else or a missing file. A
+// data chunk that claims more than the file holds is cut to what is there.
 bool ReadWav(const std::string &path, WavAudio &audio);
 void WriteWav(const std::string &path, const WavAudio &audio);
 
