@@ -52,6 +52,4 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/corvanemp3.pc.in ${PROJECT_BINARY_DIR
 install(FILES ${PROJECT_BINARY_DIR}/corvanemp3.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # The demo track that `cvmp3 play` plays when it is given no file.
-if(TARGET corvane_fixtures OR EXISTS ${PROJECT_BINARY_DIR}/fixtures/demo.mp3)
-  install(FILES ${PROJECT_BINARY_DIR}/fixtures/demo.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/corvanemp3 OPTIONAL)
-endif()
+install(FILES ${PROJECT_BINARY_DIR}/fixtures/demo.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/corvanemp3 OPTIONAL)

@@ -55,7 +55,7 @@ corvane_embed_art(CorvaneControls)
 target_include_directories(CorvaneControls PUBLIC ${PROJECT_BINARY_DIR}/generated)
 
 # --- the test programs of the portable layers, run under Wine -------------
-add_library(corvane_decoder_fake STATIC tests/support/RecordingDecoderLibrary.cpp tests/support/RecordingControlSite.cpp)
+add_library(corvane_decoder_fake STATIC tests/support/RecordingDecoderLibrary.cpp)
 target_include_directories(corvane_decoder_fake PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(corvane_decoder_fake PUBLIC CorvaneControls)
 find_package(GTest REQUIRED CONFIG PATHS ${CORVANE_WINDOWS_DEPS} NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)

@@ -12,7 +12,7 @@ constexpr FixtureTag kNoTag{};
 constexpr bool Y = true;
 constexpr bool N = false;
 
-// Kept in step with tests/fixtures/generate.sh.
+// Kept in step with tests/fixtures/generate.sh and, for the demo track, cli/demo.
 const std::vector<AudioFixture> kFixtures = {
     // name                            ver  L  rate   ch  mode             bitrate  crc cpy org emph secs gapless source  frames tags
     {"l3_mpeg1_cbr128_joint_v1.mp3",   "1", 3, 44100, 2, "Joint Stereo",   128000, N, N, Y, 0, 3, Y, "Info", 0, FixtureTags::V1, kLameTag},
@@ -58,11 +58,7 @@ const std::vector<BadFixture> kBadFixtures = {
 
 }  // namespace
 
-int AudioFixture::SamplesPerFrame() const {
-    if (layer == 1) return 384;
-    if (layer == 2 || std::string(version) == "1") return 1152;
-    return 576;
-}
+int AudioFixture::SamplesPerFrame() const { return layer == 1 ? 384 : layer == 2 || version == std::string("1") ? 1152 : 576; }
 
 int64_t AudioFixture::SourceSamples() const { return std::llround(sourceSeconds * sampleRate); }
 

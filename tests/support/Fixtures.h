@@ -1,7 +1,8 @@
 #pragma once
-// The generated audio fixtures (build/fixtures, made by tests/fixtures) and
-// what each encoder was told, for any test that needs real files: the frame
-// information a file must report, its tag, and how long its decode is.
+// The audio fixtures (build/fixtures, made by tests/fixtures; the demo track
+// by cli/demo) and what each encoder was told, for any test that needs real
+// files: the frame information a file must report, its tag, and how long its
+// decode is.
 //
 //   for (const AudioFixture &f : AudioFixtures()) { FixturePath(f.name) ... }
 //   const AudioFixture &demo = AudioFixtureNamed("demo.mp3");

@@ -2,18 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
 namespace corvane::testing {
 
 namespace {
-
-std::string FromEnvironmentOr(const char *name, const std::string &fallback) {
-    const char *value = std::getenv(name);
-    return value && *value ? value : fallback;
-}
 
 void SetVariable(const char *name, const std::string *value) {
 #ifdef _WIN32
@@ -35,8 +30,10 @@ ScopedVariable::ScopedVariable(const char *name, const std::string &value) : nam
 
 ScopedVariable::~ScopedVariable() { SetVariable(name_, previous_ ? &*previous_ : nullptr); }
 
-std::string FixtureDir() { return FromEnvironmentOr("CORVANE_FIXTURE_DIR", CORVANE_FIXTURE_DIR); }
-std::string ToneDir() { return FromEnvironmentOr("CORVANE_TONE_DIR", std::string(CORVANE_BINARY_DIR) + "/test-tones"); }
+std::string FixtureDir() {
+    const char *chosen = std::getenv("CORVANE_FIXTURE_DIR");
+    return chosen && *chosen ? chosen : CORVANE_FIXTURE_DIR;
+}
 std::string FixturePath(const std::string &name) { return FixtureDir() + "/" + name; }
 std::string EnginePath() { return CORVANE_ENGINE_PATH; }
 std::string CliPath() { return CORVANE_CLI_PATH; }

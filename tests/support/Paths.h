@@ -5,7 +5,7 @@
 namespace corvane::testing {
 
 // Where the build put things the tests need.
-std::string FixtureDir();                       // generated audio fixtures
+std::string FixtureDir();                       // generated audio fixtures (CORVANE_FIXTURE_DIR overrides it)
 std::string FixturePath(const std::string &name);
 std::string EnginePath();                       // the built libCorvaneMP3.so
 std::string CliPath();                          // the built cvmp3 program
@@ -15,10 +15,6 @@ std::string BinaryDir();
 // A fresh empty folder below the system's temporary folder, removed by the
 // caller when it likes (tests leave it for inspection when they fail).
 std::string MakeScratchDir(const std::string &prefix);
-
-// Where the encoded test tones are kept (CORVANE_TONE_DIR overrides it, so
-// that a Windows run under Wine finds the ones the Linux run made).
-std::string ToneDir();
 
 // Sets an environment variable for the life of the object.
 class ScopedVariable {

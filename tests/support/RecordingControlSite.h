@@ -24,9 +24,15 @@ public:
     void SetUserMode(bool userMode) { userMode_ = userMode; }
     bool UserMode() const override { return userMode_; }
     void PropertyChanged(const Text &name) override { changedProperties.push_back(name); }
-    int32_t MessageBox(const Text &text, const Text &title, int32_t style) override;
+    int32_t MessageBox(const Text &text, const Text &title, int32_t style) override {
+        messages.push_back({text, title, style});
+        return 1;
+    }
     void DrawBitmap(const Bitmap &bitmap, int32_t x, int32_t y) override { drawn.push_back({&bitmap, x, y}); }
-    void RaiseEvent(int32_t dispatchId, const Text &name) override;
+    void RaiseEvent(int32_t dispatchId, const Text &name) override {
+        events.push_back(name);
+        NativeControlSite::RaiseEvent(dispatchId, name);
+    }
 
     std::vector<Text> changedProperties;
     std::vector<ShownMessage> messages;

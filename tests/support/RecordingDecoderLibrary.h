@@ -5,7 +5,6 @@
 // nothing.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,24 +49,22 @@ public:
     Status status;
     // The last blocks that set_id3_tag received, in full (127 or 128 bytes).
     std::vector<std::string> writtenTags;
-    // Called after each call is recorded, with the call's name.
-    std::function<void(const std::string &)> onCall;
 
     // A file with a frame-information text and, optionally, a tag block.
     File &AddFile(const std::string &path, const std::string &frameInfo, const std::string &tag = {});
-    // Calls whose name is `name` (without arguments stripped).
+    // The calls to the entry point `name`, as recorded.
     std::vector<std::string> CallsNamed(const std::string &name) const;
     void ClearCalls() { calls.clear(); }
 
     int32_t PlayMp3(int32_t reserved, CorvaneNotifyHandle handle) override;
-    int16_t Play(const char *path) override;
+    int16_t Play(const char *path) override { return static_cast<int16_t>(Answer("play", path ? path : "")); }
     int16_t FadeIn(const char *path, float attackSeconds) override;
-    int32_t PausePlaying() override;
-    int32_t ContinuePlaying() override;
-    int32_t StopPlaying() override;
+    int32_t PausePlaying() override { return Answer("pause_playing"); }
+    int32_t ContinuePlaying() override { return Answer("continue_playing"); }
+    int32_t StopPlaying() override { return Answer("stop_playing"); }
     int32_t FadeOut(float decaySeconds) override;
     int32_t SeekPlaying(double seconds) override;
-    int16_t IsFinished() override;
+    int16_t IsFinished() override { return static_cast<int16_t>(Answer("is_finished")); }
     int32_t GetStatus(int16_t *status, double *position, int16_t *vu, int16_t *wave, float *spectrum) override;
     int32_t SetVuInterval(int16_t *milliseconds) override;
     int16_t GetId3Tag(const char *path, char *tag129) override;
@@ -79,12 +76,9 @@ public:
     int32_t EqState(int32_t on) override;
     int32_t GetVisInfo(CorvaneVisInfo *info) override;
 
-    // The notification handle last given to play_mp3.
-    CorvaneNotifyHandle lastHandle = nullptr;
-
 private:
-    void Record(const std::string &call);
-    int32_t Result(const std::string &name) const;
+    // Records the call; returns its scripted result, else `fallback`.
+    int32_t Answer(const std::string &name, const std::string &arguments = {}, int32_t fallback = 0);
 };
 
 }  // namespace corvane::decoder

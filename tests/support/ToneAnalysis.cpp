@@ -3,28 +3,22 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace corvane::testing {
 
 namespace {
 
-struct Range {
-    size_t from, to;
-};
-
-Range Frames(const WavAudio &audio, Stretch stretch) {
-    const size_t total = audio.Frames();
-    const size_t from = std::min(total, static_cast<size_t>(std::max(0.0, stretch.fromSeconds) * audio.sampleRate));
-    const size_t to = stretch.toSeconds > 0.0
-                          ? std::min(total, static_cast<size_t>(stretch.toSeconds * audio.sampleRate))
-                          : total;
-    return {from, std::max(from, to)};
+// The first and one-past-last frames of the stretch, within the audio.
+std::pair<size_t, size_t> Frames(const WavAudio &audio, Stretch stretch) {
+    const auto at = [&](double seconds) { return std::min(audio.Frames(), static_cast<size_t>(seconds * audio.sampleRate)); };
+    const size_t from = at(std::max(0.0, stretch.fromSeconds));
+    return {from, std::max(from, stretch.toSeconds > 0.0 ? at(stretch.toSeconds) : audio.Frames())};
 }
 
 }  // namespace
 
 double ToneAmplitude(const float *samples, size_t frames, int channels, int channel, double hz, int rate) {
-    if (frames == 0) return 0.0;
     double real = 0.0, imaginary = 0.0, windowSum = 0.0;
     for (size_t n = 0; n < frames; ++n) {
         const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / frames);
@@ -34,27 +28,26 @@ double ToneAmplitude(const float *samples, size_t frames, int channels, int chan
         imaginary -= value * std::sin(phase);
         windowSum += window;
     }
-    return 2.0 * std::hypot(real, imaginary) / windowSum;
+    return frames == 0 ? 0.0 : 2.0 * std::hypot(real, imaginary) / windowSum;
 }
 
 double ToneAmplitude(const WavAudio &audio, int channel, double hz, Stretch stretch) {
-    const Range range = Frames(audio, stretch);
-    return ToneAmplitude(audio.samples.data() + range.from * audio.channels, range.to - range.from, audio.channels,
-                         channel, hz, audio.sampleRate);
+    const auto [from, to] = Frames(audio, stretch);
+    return ToneAmplitude(audio.samples.data() + from * audio.channels, to - from, audio.channels, channel, hz,
+                         audio.sampleRate);
 }
 
 double Rms(const WavAudio &audio, int channel, Stretch stretch) {
-    const Range range = Frames(audio, stretch);
-    if (range.to == range.from) return 0.0;
+    const auto [from, to] = Frames(audio, stretch);
     double sum = 0.0;
-    for (size_t frame = range.from; frame < range.to; ++frame) sum += audio.At(frame, channel) * audio.At(frame, channel);
-    return std::sqrt(sum / static_cast<double>(range.to - range.from));
+    for (size_t frame = from; frame < to; ++frame) sum += audio.At(frame, channel) * audio.At(frame, channel);
+    return to == from ? 0.0 : std::sqrt(sum / static_cast<double>(to - from));
 }
 
 double Peak(const WavAudio &audio, int channel, Stretch stretch) {
-    const Range range = Frames(audio, stretch);
+    const auto [from, to] = Frames(audio, stretch);
     double peak = 0.0;
-    for (size_t frame = range.from; frame < range.to; ++frame) peak = std::max(peak, std::abs(double(audio.At(frame, channel))));
+    for (size_t frame = from; frame < to; ++frame) peak = std::max(peak, std::abs(double(audio.At(frame, channel))));
     return peak;
 }
 

@@ -1,13 +1,11 @@
 #include "support/ToneFiles.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <numbers>
 #include <stdexcept>
 #include <tuple>
 
@@ -21,93 +19,34 @@ namespace {
 
 std::mutex folderMutex;
 
-// Encoded tones are kept in the build folder for every test program and run;
-// a tone's file name carries a digest of its samples.
-const std::string &ToneCache() {
-    static const std::string folder = [] {
-        const std::string path = ToneDir();
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
 // Outputs of this run; removed at exit unless a test failed.
-class OutputFolder {
-public:
-    OutputFolder() : path_(MakeScratchDir("corvane-playback")) {}
-    ~OutputFolder() {
-        const ::testing::UnitTest *run = ::testing::UnitTest::GetInstance();
-        if (run != nullptr && !run->Failed()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path_, ignored);
-        }
-    }
-    const std::string &Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 const std::string &OutputPath() {
-    static const OutputFolder folder;
-    return folder.Path();
-}
-
-uint64_t Digest(const WavAudio &audio) {
-    uint64_t hash = 1469598103934665603ull ^ static_cast<uint64_t>(audio.sampleRate * 31 + audio.channels);
-    for (float sample : audio.samples) {
-        hash ^= static_cast<uint16_t>(ToPcm16(sample));
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    static const struct Folder {
+        std::string path = MakeScratchDir("corvane-playback");
+        ~Folder() {
+            std::error_code ignored;
+            if (!::testing::UnitTest::GetInstance()->Failed()) std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
 }
 
 }  // namespace
 
-WavAudio SynthesizeTones(const std::vector<Partial> &partials, double seconds, int sampleRate, int channels) {
-    WavAudio audio{sampleRate, channels, {}};
-    const size_t frames = static_cast<size_t>(std::llround(seconds * sampleRate));
-    audio.samples.resize(frames * channels);
-    for (size_t frame = 0; frame < frames; ++frame) {
-        double left = 0.0, right = 0.0;
-        for (const Partial &partial : partials) {
-            const double phase = std::sin(2.0 * std::numbers::pi * partial.hz * frame / sampleRate);
-            left += partial.left * phase;
-            right += partial.right * phase;
-        }
-        audio.samples[frame * channels] = static_cast<float>(left);
-        if (channels == 2) audio.samples[frame * channels + 1] = static_cast<float>(right);
-    }
-    return audio;
-}
-
-WavAudio SynthesizeSweep(double fromHz, double toHz, double amplitude, double seconds, int sampleRate) {
-    WavAudio audio{sampleRate, 2, {}};
-    const size_t frames = static_cast<size_t>(std::llround(seconds * sampleRate));
-    audio.samples.resize(frames * 2);
-    const double growth = std::log(toHz / fromHz) / seconds;
-    for (size_t frame = 0; frame < frames; ++frame) {
-        const double t = static_cast<double>(frame) / sampleRate;
-        const double phase = 2.0 * std::numbers::pi * fromHz * (std::exp(growth * t) - 1.0) / growth;
-        const float value = static_cast<float>(amplitude * std::sin(phase));
-        audio.samples[2 * frame] = value;
-        audio.samples[2 * frame + 1] = -value;
-    }
-    return audio;
-}
-
-WavAudio Concatenate(const WavAudio &a, const WavAudio &b) {
-    WavAudio joined = a;
-    joined.samples.insert(joined.samples.end(), b.samples.begin(), b.samples.end());
-    return joined;
-}
-
+// A tone's file name carries a digest of its samples.
 std::string EncodeMp3(const std::string &name, const WavAudio &audio) {
     std::lock_guard lock(folderMutex);
+    static const std::string cache = [] {
+        const char *chosen = std::getenv("CORVANE_TONE_DIR");
+        const std::string path = chosen && *chosen ? chosen : BinaryDir() + "/test-tones";
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    uint64_t hash = 1469598103934665603ull ^ static_cast<uint64_t>(audio.sampleRate * 31 + audio.channels);
+    for (float sample : audio.samples) hash = (hash ^ static_cast<uint16_t>(ToPcm16(sample))) * 1099511628211ull;
     char digest[17];
-    std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(Digest(audio)));
-    const std::string mp3 = ToneCache() + "/" + name + "-" + digest + ".mp3";
+    std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(hash));
+    const std::string mp3 = cache + "/" + name + "-" + digest + ".mp3";
     if (std::filesystem::exists(mp3)) return mp3;
     // Made under names of this process's own, then renamed into place, so
     // that test programs running side by side never see half a file.

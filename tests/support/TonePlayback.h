@@ -54,10 +54,9 @@ struct StatusReading {
 };
 
 inline StatusReading ReadStatus() {
-    StatusReading reading;
-    engine::GetStatus(&reading.status, &reading.position, reading.vu.data(), reading.wave.data(),
-                      reading.spectrum.data());
-    return reading;
+    StatusReading r;
+    engine::GetStatus(&r.status, &r.position, r.vu.data(), r.wave.data(), r.spectrum.data());
+    return r;
 }
 
 inline double PositionNow() { return ReadStatus().position; }
@@ -142,13 +141,10 @@ inline WavAudio RenderToWav(const std::string &mp3, const std::string &name, flo
     const std::string path = ScratchFile(name);
     ScopedOutput output("wav-fast:" + path);
     const int16_t started = fadeIn > 0.0f ? engine::FadeIn(mp3.c_str(), fadeIn) : engine::Play(mp3.c_str());
-    WavAudio audio;
-    if (started != 0 || !WaitForFinish()) {
-        engine::StopPlaying();
-        return audio;
-    }
+    const bool finished = started == 0 && WaitForFinish();
     engine::StopPlaying();
-    ReadWav(path, audio);
+    WavAudio audio;
+    if (finished) ReadWav(path, audio);
     return audio;
 }
 

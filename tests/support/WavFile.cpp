@@ -17,11 +17,13 @@ uint32_t LittleEndian(const unsigned char *bytes, int count) {
     return value;
 }
 
-void PutLittleEndian(std::vector<unsigned char> &out, uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+void Put(std::ofstream &out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(value >> (8 * i)));
 }
 
-void PutText(std::vector<unsigned char> &out, const char *text) { out.insert(out.end(), text, text + 4); }
+WavAudio Silence(double seconds, int sampleRate, int channels) {
+    return {sampleRate, channels, std::vector<float>(static_cast<size_t>(std::llround(seconds * sampleRate)) * channels)};
+}
 
 }  // namespace
 
@@ -29,61 +31,72 @@ int16_t ToPcm16(float sample) {
     return static_cast<int16_t>(std::clamp<long>(std::lrint(std::clamp(sample, -1.0f, 1.0f) * 32768.0f), -32768, 32767));
 }
 
-float FromPcm16(int16_t sample) { return static_cast<float>(sample) / 32768.0f; }
-
 bool ReadWav(const std::string &path, WavAudio &audio) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+    const unsigned char *b = bytes.data();
+    if (bytes.size() < 44 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVEfmt ", 8) != 0 ||
+        LittleEndian(b + 16, 4) != 16 || LittleEndian(b + 20, 2) != 1 || LittleEndian(b + 34, 2) != 16 ||
+        std::memcmp(b + 36, "data", 4) != 0) {
         return false;
     }
-    bool haveFormat = false;
-    size_t offset = 12;
-    while (offset + 8 <= bytes.size()) {
-        const unsigned char *chunk = bytes.data() + offset;
-        const size_t size = LittleEndian(chunk + 4, 4);
-        const size_t body = offset + 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 16 <= bytes.size()) {
-            const unsigned char *format = bytes.data() + body;
-            if (LittleEndian(format, 2) != 1 || LittleEndian(format + 14, 2) != 16) return false;
-            audio.channels = static_cast<int>(LittleEndian(format + 2, 2));
-            audio.sampleRate = static_cast<int>(LittleEndian(format + 4, 4));
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0 && haveFormat) {
-            const size_t available = std::min(size, bytes.size() - body);
-            const size_t count = available / 2;
-            audio.samples.resize(count);
-            for (size_t i = 0; i < count; ++i) {
-                audio.samples[i] = FromPcm16(static_cast<int16_t>(LittleEndian(bytes.data() + body + 2 * i, 2)));
-            }
-            return audio.channels > 0;
-        }
-        offset = body + size + (size & 1);
-    }
-    return false;
+    audio.channels = static_cast<int>(LittleEndian(b + 22, 2));
+    audio.sampleRate = static_cast<int>(LittleEndian(b + 24, 4));
+    audio.samples.resize(std::min<size_t>(LittleEndian(b + 40, 4), bytes.size() - 44) / 2);
+    for (size_t i = 0; i < audio.samples.size(); ++i)
+        audio.samples[i] = static_cast<int16_t>(LittleEndian(b + 44 + 2 * i, 2)) / 32768.0f;
+    return audio.channels > 0;
 }
 
 void WriteWav(const std::string &path, const WavAudio &audio) {
-    const uint32_t dataBytes = static_cast<uint32_t>(audio.samples.size() * 2);
-    std::vector<unsigned char> out;
-    PutText(out, "RIFF");
-    PutLittleEndian(out, 36 + dataBytes, 4);
-    PutText(out, "WAVE");
-    PutText(out, "fmt ");
-    PutLittleEndian(out, 16, 4);
-    PutLittleEndian(out, 1, 2);
-    PutLittleEndian(out, static_cast<uint32_t>(audio.channels), 2);
-    PutLittleEndian(out, static_cast<uint32_t>(audio.sampleRate), 4);
-    PutLittleEndian(out, static_cast<uint32_t>(audio.sampleRate * audio.channels * 2), 4);
-    PutLittleEndian(out, static_cast<uint32_t>(audio.channels * 2), 2);
-    PutLittleEndian(out, 16, 2);
-    PutText(out, "data");
-    PutLittleEndian(out, dataBytes, 4);
-    for (float sample : audio.samples) PutLittleEndian(out, static_cast<uint16_t>(ToPcm16(sample)), 2);
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (!file) throw std::runtime_error("cannot write " + path);
+    const auto dataBytes = static_cast<uint32_t>(audio.samples.size() * 2);
+    const auto blockAlign = static_cast<uint32_t>(audio.channels * 2);
+    std::ofstream out(path, std::ios::binary);
+    out.write("RIFF", 4);
+    Put(out, 36 + dataBytes, 4);
+    out.write("WAVEfmt ", 8);
+    for (uint32_t field : {16u, 1u | static_cast<uint32_t>(audio.channels) << 16, static_cast<uint32_t>(audio.sampleRate),
+                           static_cast<uint32_t>(audio.sampleRate) * blockAlign, blockAlign | 16u << 16})
+        Put(out, field, 4);
+    out.write("data", 4);
+    Put(out, dataBytes, 4);
+    for (float sample : audio.samples) Put(out, static_cast<uint16_t>(ToPcm16(sample)), 2);
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+WavAudio SynthesizeTones(const std::vector<Partial> &partials, double seconds, int sampleRate, int channels) {
+    WavAudio audio = Silence(seconds, sampleRate, channels);
+    for (size_t frame = 0; frame < audio.Frames(); ++frame) {
+        const double t = static_cast<double>(frame) / sampleRate;
+        double left = 0.0, right = 0.0;
+        for (const Partial &partial : partials) {
+            const double value = std::sin(2.0 * std::numbers::pi * partial.hz * t);
+            left += partial.left * value;
+            right += partial.right * value;
+        }
+        audio.samples[frame * channels] = static_cast<float>(left);
+        if (channels == 2) audio.samples[frame * channels + 1] = static_cast<float>(right);
+    }
+    return audio;
+}
+
+WavAudio SynthesizeSweep(double fromHz, double toHz, double amplitude, double seconds, int sampleRate, int channels,
+                         double rightPhase) {
+    WavAudio audio = Silence(seconds, sampleRate, channels);
+    const double growth = std::log(toHz / fromHz) / seconds;
+    for (size_t frame = 0; frame < audio.Frames(); ++frame) {
+        const double t = static_cast<double>(frame) / sampleRate;
+        const double phase = 2.0 * std::numbers::pi * fromHz * (std::exp(growth * t) - 1.0) / growth;
+        audio.samples[frame * channels] = static_cast<float>(amplitude * std::sin(phase));
+        if (channels == 2) audio.samples[frame * channels + 1] = static_cast<float>(amplitude * std::sin(phase + rightPhase));
+    }
+    return audio;
+}
+
+WavAudio Concatenate(const WavAudio &a, const WavAudio &b) {
+    WavAudio joined = a;
+    joined.samples.insert(joined.samples.end(), b.samples.begin(), b.samples.end());
+    return joined;
 }
 
 }  // namespace corvane::testing
