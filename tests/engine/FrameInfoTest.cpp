@@ -77,7 +77,7 @@ TEST_P(EveryFixture, InformationIsWhatTheEncoderWasToldAndWhatADecodeGives) {
         {kCopyright, f.copyright}, {kOriginal, f.original}, {kEmphasis, f.emphasis},
         {kFileSize, static_cast<int64_t>(fs::file_size(path))}};
     for (auto [field, value] : numbers) EXPECT_EQ(info[field], value) << "field " << field;
-    if (f.bitrate > 0) EXPECT_EQ(info[kBitrate], f.bitrate);
+    if (f.bitrate > 0) { EXPECT_EQ(info[kBitrate], f.bitrate); }
     const int64_t total = info[kTotalSamples], frames = info[kFrames], perFrame = f.SamplesPerFrame();
     // The average bit rate fits the audio bytes.
     const double fromBytes = info[kAudioBytes] * 8.0 * f.sampleRate / static_cast<double>(frames * perFrame);
@@ -91,7 +91,7 @@ TEST_P(EveryFixture, InformationIsWhatTheEncoderWasToldAndWhatADecodeGives) {
     EXPECT_EQ(total, f.gapless ? f.SourceSamples() : frames * perFrame);
     EXPECT_GE(frames * perFrame, f.SourceSamples());
     EXPECT_LE(frames * perFrame, f.SourceSamples() + 4 * perFrame);
-    if (f.exactFrames > 0) EXPECT_EQ(frames, f.exactFrames);
+    if (f.exactFrames > 0) { EXPECT_EQ(frames, f.exactFrames); }
     StreamDecoder decoder;  // the length is known before decoding, for seeks and the end
     ASSERT_EQ(decoder.Open(path), 0);
     EXPECT_EQ(decoder.TotalFrames(), total);
@@ -182,7 +182,7 @@ TEST(FrameInfo, DamagedCutAndPrefixedFilesCountTheFramesThatArePlayed) {
         ASSERT_EQ(info.fields.size(), size_t{kFieldCount}) << info.text;
         EXPECT_EQ(info[kFrames], c.frames);
         EXPECT_EQ(info.fields[kSource], c.source);
-        if (c.firstFrame >= 0) EXPECT_EQ(info[kFirstFrame], c.firstFrame);
+        if (c.firstFrame >= 0) { EXPECT_EQ(info[kFirstFrame], c.firstFrame); }
         EXPECT_EQ(info[kTotalSamples], static_cast<int64_t>(Decode(path).Frames()));
         EXPECT_EQ(OpenedLength(path), info[kTotalSamples]);
     }

@@ -153,7 +153,7 @@ TEST(Id3Tag, Id3v2TextConversion) {
         EXPECT_EQ(Utf8ToLatin1(utf8), latin1) << utf8;
     for (auto [text, number] : {std::pair{"(17)", 17}, {"17", 17}, {"(8)Jazz", 8}, {"Rock", 17}, {"jazz", 8},
                                 {"SynthPop", 147}, {"Blues", 0}, {"", 255}, {"Polka Metal", 255}, {"(999)", 255},
-                                {"80s", 255}, {"(RX)", 255}})
+                                {"80s", 255}, {"(RX)", 255}, {"(17", 255}})
         EXPECT_EQ(GenreNumberFromText(text), number) << text;
 }
 
