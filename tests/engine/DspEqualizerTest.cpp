@@ -23,13 +23,8 @@ double ResponseDb(const Biquad &c, double hz, int rate = kRate) {
                                       (1.0 + double(c.a1) * z1 + double(c.a2) * z2)));
 }
 
-DspSettings OneBand(float hz, float gainDb) {
-    DspSettings settings;
-    settings.bandHz[0] = hz;
-    settings.bandCount = 1;
-    settings.bandGainDb[0] = gainDb;
-    settings.equalizerOn = true;
-    return settings;
+DspSettings OneBand(float hz, float gainDb, float leftDb = 0, float rightDb = 0) {
+    return {.bandHz = {hz}, .bandCount = 1, .bandGainDb = {gainDb}, .equalizerOn = true, .leftGainDb = leftDb, .rightGainDb = rightDb};
 }
 
 TEST(DspEqualizerTest, PeakingSectionHasItsGainAtItsFrequencyAndNoneFarAway) {
@@ -68,10 +63,7 @@ TEST(DspEqualizerTest, BandwidthFollowsTheSpacingOfTheNeighbours) {
 
 TEST(DspEqualizerTest, GainsAreClampedToTheirRanges) {
     for (float sign : {1.0f, -1.0f}) {
-        DspSettings settings = OneBand(1000, sign * 80);
-        settings.leftGainDb = sign * 35;
-        settings.rightGainDb = -sign * 19;
-        const DspTarget target = DesignDsp(settings, kRate);
+        const DspTarget target = DesignDsp(OneBand(1000, sign * 80, sign * 35, -sign * 19), kRate);
         EXPECT_NEAR(ResponseDb(target.bands[0], 1000), sign * 24.0, 0.01);
         EXPECT_NEAR(20 * std::log10(target.leftGain), sign * 20.0, 1e-4);
         EXPECT_NEAR(20 * std::log10(target.rightGain), -sign * 19.0, 1e-4);
@@ -115,10 +107,7 @@ TEST(DspEqualizerTest, ChangesAreRampedWithoutAClick) {
 TEST(DspEqualizerTest, OverallGainMovesSmoothlyToItsNewValue) {
     DspChain chain(kRate, 20);
     chain.Snap(DesignDsp(DspSettings{}, kRate));
-    DspSettings changed;
-    changed.leftGainDb = -6.0f;
-    changed.rightGainDb = 6.0f;
-    chain.RampTo(DesignDsp(changed, kRate));
+    chain.RampTo(DesignDsp({.leftGainDb = -6.0f, .rightGainDb = 6.0f}, kRate));
     std::vector<float> ones(2 * 2000, 1.0f);
     chain.Process(ones.data(), 2000);
     for (size_t n = 1; n < kRate * 20 / 1000; ++n) {
