@@ -1,7 +1,7 @@
-// The analysis of heard audio: its scales and where each value comes from.
+// The analysis of heard audio: its scales and where each value comes from
+// (channel 0 both channels, 1 left, 2 right).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -14,6 +14,19 @@ namespace {
 
 constexpr int kRate = 44100;
 
+struct Reading {
+    AnalysisSnapshot snapshot;
+    std::array<float, 3 * kSpectrumBins> spectrum{};
+    std::array<int16_t, 3 * kWaveSamples> wave{};
+    explicit Reading(Analyzer &analyzer) {
+        analyzer.TakeSnapshot(snapshot);
+        SpectrumAnalyzer().Fill(snapshot, spectrum.data());
+        FillWave(snapshot, wave.data());
+    }
+    float Spectrum(int channel, int bin) const { return spectrum[channel + 3 * bin]; }
+    int16_t Wave(int channel, int k) const { return wave[channel + 3 * k]; }
+};
+
 std::vector<float> Stereo(size_t frames, double leftHz, double leftAmplitude, double rightHz, double rightAmplitude) {
     std::vector<float> stereo(2 * frames);
     for (size_t n = 0; n < frames; ++n) {
@@ -23,38 +36,19 @@ std::vector<float> Stereo(size_t frames, double leftHz, double leftAmplitude, do
     return stereo;
 }
 
-double BinHz(int bin) { return bin * static_cast<double>(kRate) / kFftSize; }
-
-struct Spectrum {
-    std::array<float, 3 * kSpectrumBins> values{};
-    explicit Spectrum(const AnalysisSnapshot &snapshot) {
-        SpectrumAnalyzer analyzer;
-        analyzer.Fill(snapshot, values.data());
-    }
-};
-
-float SpectrumAt(const AnalysisSnapshot &s, int channel, int bin) { return Spectrum(s).values[channel + 3 * bin]; }
-int16_t WaveAt(const AnalysisSnapshot &s, int channel, int k) {
-    std::array<int16_t, 3 * kWaveSamples> wave{};
-    FillWave(s, wave.data());
-    return wave[channel + 3 * k];
-}
-
 TEST(AnalysisTest, FullScaleSineCentredOnABinReadsFullScaleThere) {
     Analyzer analyzer;
-    const std::vector<float> audio = Stereo(1000, BinHz(8), 1.0, BinHz(40), 0.5);
+    const auto binHz = [](int bin) { return bin * static_cast<double>(kRate) / 256; };
+    const std::vector<float> audio = Stereo(1000, binHz(8), 1.0, binHz(40), 0.5);
     analyzer.Add(audio.data(), 1000);
-    AnalysisSnapshot snapshot;
-    analyzer.TakeSnapshot(snapshot);
-    EXPECT_NEAR(SpectrumAt(snapshot, 1, 8), kSpectrumFullScale, 0.01);
-    EXPECT_NEAR(SpectrumAt(snapshot, 2, 40), 0.5, 0.01);
+    const Reading reading(analyzer);
     for (int bin = 0; bin < kSpectrumBins; ++bin) {
-        if (std::abs(bin - 8) > 1) EXPECT_LT(SpectrumAt(snapshot, 1, bin), 0.01) << bin;
-        if (std::abs(bin - 40) > 1) EXPECT_LT(SpectrumAt(snapshot, 2, bin), 0.01) << bin;
+        EXPECT_NEAR(reading.Spectrum(1, bin), bin == 8 ? 1.0 : 0.0, std::abs(bin - 8) == 1 ? 1.0 : 0.01) << bin;
+        EXPECT_NEAR(reading.Spectrum(2, bin), bin == 40 ? 0.5 : 0.0, std::abs(bin - 40) == 1 ? 1.0 : 0.01) << bin;
     }
     // Both channels mixed: each tone at half its level.
-    EXPECT_NEAR(SpectrumAt(snapshot, 0, 8), 0.5, 0.01);
-    EXPECT_NEAR(SpectrumAt(snapshot, 0, 40), 0.25, 0.01);
+    EXPECT_NEAR(reading.Spectrum(0, 8), 0.5, 0.01);
+    EXPECT_NEAR(reading.Spectrum(0, 40), 0.25, 0.01);
 }
 
 TEST(AnalysisTest, WaveFormIsTheLatestSamplesInOrder) {
@@ -66,14 +60,12 @@ TEST(AnalysisTest, WaveFormIsTheLatestSamplesInOrder) {
     }
     analyzer.Add(ramp.data(), 300);
     analyzer.Add(ramp.data() + 600, 300);  // in two parts, as blocks arrive
-    AnalysisSnapshot snapshot;
-    analyzer.TakeSnapshot(snapshot);
-    for (int k = 0; k < kWaveSamples; ++k) {
-        const size_t frame = 600 - kWaveSamples + k;
-        const float left = ramp[2 * frame], right = ramp[2 * frame + 1];
-        ASSERT_EQ(WaveAt(snapshot, 1, k), std::lrint(left * 32767)) << k;
-        ASSERT_EQ(WaveAt(snapshot, 2, k), std::lrint(right * 32767)) << k;
-        ASSERT_EQ(WaveAt(snapshot, 0, k), std::lrint((left + right) / 2 * 32767)) << k;
+    const Reading reading(analyzer);
+    for (int k = 0; k < 256; ++k) {
+        const float left = ramp[2 * (344 + k)], right = ramp[2 * (344 + k) + 1];
+        ASSERT_EQ(reading.Wave(1, k), std::lrint(left * 32767)) << k;
+        ASSERT_EQ(reading.Wave(2, k), std::lrint(right * 32767)) << k;
+        ASSERT_EQ(reading.Wave(0, k), std::lrint((left + right) / 2 * 32767)) << k;
     }
 }
 
@@ -81,14 +73,13 @@ TEST(AnalysisTest, LevelsBeyondFullScaleAreCappedAndResetForgetsAll) {
     Analyzer analyzer;
     const std::vector<float> over = Stereo(512, 500, 1.5, 500, 1.5);
     analyzer.Add(over.data(), 512);
-    AnalysisSnapshot snapshot;
-    analyzer.TakeSnapshot(snapshot);
-    EXPECT_EQ(snapshot.vu[0], kVuMax);
+    EXPECT_EQ(Reading(analyzer).snapshot.vu[0], 32767);
+    analyzer.Add(over.data(), 512);
     analyzer.Reset();
-    analyzer.TakeSnapshot(snapshot);
-    EXPECT_EQ(snapshot.vu[0], 0);
-    for (int k = 0; k < kWaveSamples; ++k) ASSERT_EQ(WaveAt(snapshot, 0, k), 0);
-    for (float value : Spectrum(snapshot).values) ASSERT_EQ(value, 0.0f);
+    const Reading reading(analyzer);
+    EXPECT_EQ(reading.snapshot.vu, (std::array<int16_t, 3>{}));
+    for (int16_t value : reading.wave) ASSERT_EQ(value, 0);
+    for (float value : reading.spectrum) ASSERT_EQ(value, 0.0f);
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
-// What comes out of the output: the track itself, to its last sample, and
-// what the equalizer, the overall gain and a fade-in make of it. Everything
-// is rendered through the WAV output and measured.
+// What comes out of the outputs: the track itself, to its last sample, and
+// what the equalizer, the overall gain and a fade-in make of it, rendered
+// through the WAV output and measured; the device output through PortAudio.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 
 #include "engine/PlaybackEntryPoints.h"
-#include "engine/StreamDecoder.h"
 #include "support/Paths.h"
 #include "support/ReferenceDecode.h"
 #include "support/ToneAnalysis.h"
@@ -19,25 +18,8 @@
 namespace corvane::testing {
 namespace {
 
-constexpr int kRate = 44100;
-// The inner part of a tone, away from the encoder's and the window's edges.
-constexpr Stretch kSteady{0.1, 0.9};
-
-const std::string &NearAndFarTones() {
-    static const std::string path =
-        EncodeMp3("tones-1k-8k", SynthesizeTones({{1000.0, 0.1, 0.1}, {8000.0, 0.1, 0.1}}, 1.0));
-    return path;
-}
-
-void UseTenBands(float gainAtOneKilohertz) {
-    std::array<int16_t, 10> bands{31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
-    std::array<float, 32> gains{};
-    gains[5] = gainAtOneKilohertz;
-    engine::CreateEq(bands.data(), static_cast<int16_t>(bands.size()));
-    engine::SetEq(gains.data());
-}
-
 double LevelChangeDb(const WavAudio &changed, const WavAudio &reference, int channel, double hz) {
+    constexpr Stretch kSteady{0.1, 0.9};  // away from the encoder's and the window's edges
     return ToDb(ToneAmplitude(changed, channel, hz, kSteady)) - ToDb(ToneAmplitude(reference, channel, hz, kSteady));
 }
 
@@ -54,28 +36,30 @@ protected:
 // 16-bit output, sample for sample, to the last one.
 TEST_F(PlaybackOutputTest, OutputIsTheDecodersOwnSixteenBitTrackToItsLastSample) {
     for (const std::string &path : {ToneTrack(1000, 0.5, 1.0), FixturePath("l2_mpeg2_64_mono.mp3")}) {
-        SCOPED_TRACE(path);
         const std::vector<int16_t> decoded = ReferenceSixteenBit(path);
         const WavAudio out = RenderToWav(path, "exact");
-        ASSERT_EQ(out.channels, 2);
-        ASSERT_EQ(out.samples.size(), decoded.size());
+        ASSERT_EQ(out.channels, 2) << path;
+        ASSERT_EQ(out.samples.size(), decoded.size()) << path;
         size_t mismatches = 0;
         for (size_t i = 0; i < decoded.size(); ++i) mismatches += ToPcm16(out.samples[i]) != decoded[i];
-        EXPECT_EQ(mismatches, 0u);
-        EXPECT_EQ(ToPcm16(out.samples.back()), decoded.back());
+        EXPECT_EQ(mismatches, 0u) << path;
     }
 }
 
 // The settings are made between tracks, as a host does: they outlast a stop
 // and a new start, and switching off leaves the track flat.
 TEST_F(PlaybackOutputTest, BandBoostRaisesItsToneOnEveryStartUntilSwitchedOff) {
-    const WavAudio flat = RenderToWav(NearAndFarTones(), "eq-flat");
-    UseTenBands(12.0f);
+    static const std::string tones = EncodeMp3("tones-1k-8k", SynthesizeTones({{1000.0, 0.1, 0.1}, {8000.0, 0.1, 0.1}}, 1.0));
+    const WavAudio flat = RenderToWav(tones, "eq-flat");
+    std::array<int16_t, 10> bands{31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+    std::array<float, 32> gains{};
+    gains[5] = 12.0f;
+    engine::CreateEq(bands.data(), static_cast<int16_t>(bands.size()));
+    engine::SetEq(gains.data());
     engine::EqState(1);
-    const WavAudio first = RenderToWav(NearAndFarTones(), "eq-first");
-    const WavAudio second = RenderToWav(NearAndFarTones(), "eq-second");
+    const WavAudio first = RenderToWav(tones, "eq-first"), second = RenderToWav(tones, "eq-second");
     engine::EqState(0);
-    const WavAudio off = RenderToWav(NearAndFarTones(), "eq-off");
+    const WavAudio off = RenderToWav(tones, "eq-off");
     ASSERT_FALSE(flat.samples.empty());
     for (const WavAudio *boosted : {&first, &second}) {
         ASSERT_FALSE(boosted->samples.empty());
@@ -88,19 +72,15 @@ TEST_F(PlaybackOutputTest, BandBoostRaisesItsToneOnEveryStartUntilSwitchedOff) {
     EXPECT_NEAR(LevelChangeDb(off, flat, 0, 1000.0), 0.0, 0.05);
 }
 
+// Each channel by its own amount, within the gain range.
 TEST_F(PlaybackOutputTest, OverallGainChangesEachChannelByItsOwnAmount) {
-    struct Case {
-        float left, right;
-    };
     const WavAudio flat = RenderToWav(ToneTrack(1000, 0.5, 1.0), "gain-flat");
-    for (const Case gain : {Case{-6.0f, -6.0f}, Case{-6.0f, 0.0f}, Case{0.0f, 3.0f}, Case{-40.0f, 0.0f}}) {
-        float left = gain.left, right = gain.right;
+    for (auto [left, right, heardLeft] : {std::tuple{-6.0f, 3.0f, -6.0f}, {-40.0f, 0.0f, -20.0f}}) {
         engine::SetGain(&left, &right);
         const WavAudio out = RenderToWav(ToneTrack(1000, 0.5, 1.0), "gain");
         ASSERT_FALSE(out.samples.empty());
-        const float expectedLeft = std::max(gain.left, -20.0f);  // the gain range ends at -20 dB
-        EXPECT_NEAR(LevelChangeDb(out, flat, 0, 1000.0), expectedLeft, 0.3) << gain.left;
-        EXPECT_NEAR(LevelChangeDb(out, flat, 1, 1000.0), gain.right, 0.3) << gain.right;
+        EXPECT_NEAR(LevelChangeDb(out, flat, 0, 1000.0), heardLeft, 0.3) << left;
+        EXPECT_NEAR(LevelChangeDb(out, flat, 1, 1000.0), right, 0.3) << right;
     }
 }
 
@@ -110,44 +90,63 @@ TEST_F(PlaybackOutputTest, FadeInRisesOverItsAttackTime) {
     const double full = Rms(out, 0, {1.2, 1.8});
     EXPECT_NEAR(ToDb(full), ToDb(0.5 / std::sqrt(2.0)), 0.3);
     EXPECT_LT(Rms(out, 0, {0.0, 0.02}), 0.03 * full);
-    double previous = 0.0;
-    for (int tenth = 0; tenth < 10; ++tenth) {
-        const double level = Rms(out, 0, {tenth * 0.1, tenth * 0.1 + 0.1});
-        EXPECT_GT(level, previous) << tenth;
-        previous = level;
-    }
+    for (int tenth = 1; tenth < 10; ++tenth)
+        EXPECT_GT(Rms(out, 0, {tenth * 0.1, tenth * 0.1 + 0.1}), Rms(out, 0, {tenth * 0.1 - 0.1, tenth * 0.1})) << tenth;
     // Halfway through the attack the level is half of the full one.
     EXPECT_NEAR(Rms(out, 0, {0.48, 0.52}) / full, 0.5, 0.05);
     EXPECT_NEAR(Rms(out, 0, {1.02, 1.1}) / full, 1.0, 0.03);
 }
 
 TEST_F(PlaybackOutputTest, StartFailuresAreCataloguedAndLeaveTheEngineStopped) {
-    const std::string notAudio = ScratchFile("not-audio");
+    const std::string notAudio = ScratchFile("not-audio"), wav = "wav-fast:" + ScratchFile("unused");
     std::ofstream(notAudio) << "This is plain text, not MPEG audio, repeated. " << std::string(4000, 'x');
-    const std::string wav = "wav-fast:" + ScratchFile("unused");
-    struct Case {
-        std::string path;
-        std::string output;
-        int16_t expected;
-    };
-    const std::vector<Case> cases{
-        {ScratchFile("missing") + ".mp3", wav, 53},
-        {notAudio, wav, 30075},
-        {"", wav, 53},
-        {ToneTrack(1000, 0.5, 1.0), "speakers-please", 30101},
-        {ToneTrack(1000, 0.5, 1.0), "wav-fast:/nonexistent-folder/out.wav", 30101},
-        {ToneTrack(1000, 0.5, 1.0), "wav:", 30101},
-    };
-    for (const Case &c : cases) {
-        ScopedOutput output(c.output);
-        EXPECT_EQ(engine::Play(c.path.c_str()), c.expected) << c.path << " " << c.output;
-        EXPECT_EQ(ReadStatus().status, 3) << c.path;
-        EXPECT_EQ(engine::IsFinished(), 0) << c.path;
+    const std::string &tone = ToneTrack(1000, 0.5, 1.0);
+    for (auto [path, output, expected] : {std::tuple{ScratchFile("missing") + ".mp3", wav, 53}, {notAudio, wav, 30075},
+                                          {std::string(), wav, 53}, {tone, std::string("speakers-please"), 30101},
+                                          {tone, std::string("wav-fast:/nonexistent-folder/out.wav"), 30101},
+                                          {tone, std::string("wav:"), 30101}}) {
+        ScopedOutput chosen(output);
+        EXPECT_EQ(engine::Play(path.c_str()), expected) << path << " " << output;
+        EXPECT_EQ(ReadStatus().status, 3) << path;
+        EXPECT_EQ(engine::IsFinished(), 0) << path;
     }
-    ScopedOutput output(wav);
+    ScopedOutput chosen(wav);
     EXPECT_EQ(engine::Play(nullptr), 53);
     EXPECT_EQ(engine::FadeIn(notAudio.c_str(), 1.0f), 30075);
 }
+
+#ifndef _WIN32  // ALSA
+// A test-only ALSA configuration stands in for a sound card: everything the
+// device is sent lands in a file as it is (32-bit float, stereo), and the
+// null PCM behind it takes buffers as fast as they come.
+TEST_F(PlaybackOutputTest, DeviceOutputPlaysEveryFrameOfTheTrackOnce) {
+    const std::string mp3 = EncodeMp3("device-tone", SynthesizeTones({{500.0, 0.3, 0.2}}, 0.3));
+    const std::string raw = ScratchFile("device") + ".raw", config = ScratchFile("alsa") + ".conf";
+    std::ofstream(config) << "pcm.!default {\n  type file\n  slave.pcm \"discard\"\n  file \"" << raw
+                          << "\"\n  format \"raw\"\n}\npcm.discard {\n  type null\n}\n";
+    ScopedVariable alsa("ALSA_CONFIG_PATH", config);
+    ScopedOutput device("");
+    float left = 12.0f, right = 0.0f;  // the left channel's 0.3 goes beyond full scale and is clipped there
+    engine::SetGain(&left, &right);
+    ASSERT_EQ(engine::Play(mp3.c_str()), 0);
+    ASSERT_TRUE(WaitForFinish());
+    engine::StopPlaying();
+    // The device is also sent silence where nothing was ready; the track's
+    // own frames are the ones that are not silent.
+    std::ifstream in(raw, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    WavAudio heard{44100, 2, {}};
+    for (size_t at = 0; at + 8 <= bytes.size(); at += 8) {
+        float frame[2];
+        std::memcpy(frame, bytes.data() + at, sizeof frame);
+        if (frame[0] != 0.0f || frame[1] != 0.0f) heard.samples.insert(heard.samples.end(), {frame[0], frame[1]});
+    }
+    EXPECT_NEAR(static_cast<double>(heard.Frames()), 0.3 * 44100, 2.0);
+    EXPECT_EQ(Peak(heard, 0), 1.0);
+    EXPECT_GT(Rms(heard, 0), 0.3 * std::pow(10.0, 12.0 / 20.0) / std::sqrt(2.0) - 0.1);
+    EXPECT_NEAR(ToneAmplitude(heard, 1, 500.0), 0.2, 0.01);
+}
+#endif
 
 }  // namespace
 }  // namespace corvane::testing
