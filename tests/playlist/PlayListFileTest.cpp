@@ -5,8 +5,11 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <string>
-#include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "common/ErrorCatalogue.h"
 #include "support/Paths.h"
@@ -16,7 +19,6 @@ namespace corvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
 
 const Text kNoNameText = u"A valid PlayList file name must be selected in order to load or save it.";
 const Text kBadHeaderText = u"A valid playlist file name must be selected in order to load or save it.";
@@ -158,6 +160,34 @@ TEST_F(PlayListFileTest, SavingChecksTheNameAndTheFolder) {
     const auto tooLong = ErrorOf([&] { Save(PathIn(std::string(300, 'n'))); });
     EXPECT_TRUE(tooLong.Number() == 52 || tooLong.Number() == 53) << tooLong.Number();
     EXPECT_EQ(tooLong.Description(), common::GetErrorDescription(tooLong.Number()));
+}
+
+// A new file takes the name in one step: a second name of the old file keeps
+// the old text, and a write that fails leaves the old file whole.
+TEST_F(PlayListFileTest, ASaveReplacesTheFileWholeOrNotAtAll) {
+    AddAll({"C:\\Music\\first.mp3"});
+    const std::string old = "#EXTM3U\r\nold.mp3\r\n", saved = "#EXTM3U\r\n#EXTINF:245,Ann - Blue\r\nC:\\Music\\first.mp3\r\n";
+    Variant name(runtime::FromUtf8(Write("list.m3u", old)));
+    std::error_code linked;
+    fs::create_hard_link(Native("list.m3u"), Native("link.m3u"), linked);
+    EXPECT_TRUE(list.SavePlayList(name));
+    EXPECT_EQ(Read("list.m3u"), saved);
+    if (!linked) EXPECT_EQ(Read("link.m3u"), old);
+#ifndef _WIN32
+    AddAll({"D:\\Other\\second.mp3"});
+    rlimit limit{}, small{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    small = limit;
+    small.rlim_cur = 20;  // a file cannot grow past 20 bytes: the write fails part of the way
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = list.SavePlayList(name);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Read("list.m3u"), saved);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), linked ? 1 : 2);
+#endif
 }
 
 TEST_F(PlayListFileTest, NonAsciiNamesTravelAsSystemText) {
