@@ -36,14 +36,12 @@ const char kRootedLine[] = "\\music\\a.mp3";
 class PlayListFileTest : public PlayListTest {
 protected:
     PlayListFileTest() {
+        for (auto [name, seconds] : {std::pair<const char *, int>{kRootedLine, 10}, {"\\\\server\\a.mp3", 20},
+                                     {"music\\a.mp3", 30}, {"#odd.mp3", 40}, {"D:\\Other\\second.mp3", 95}})
+            AddFile(name, seconds);
         AddFile("C:\\Music\\first.mp3", 245, "Blue", "Ann");
-        AddFile("D:\\Other\\second.mp3", 95);
         AddFile("artist-only.mp3", 1, "", "Ann");
         AddFile("title-only.mp3", 2, "Blue", "");
-        AddFile(kRootedLine, 10);
-        AddFile("\\\\server\\a.mp3", 20);
-        AddFile("music\\a.mp3", 30);
-        AddFile("#odd.mp3", 40);
     }
     ~PlayListFileTest() override { fs::remove_all(scratch); }
 
@@ -62,9 +60,9 @@ protected:
         Variant name(runtime::FromUtf8(path));
         list.LoadPlayList(name);
     }
-    void Save(const std::string &path) {
+    bool Save(const std::string &path) {
         Variant name(runtime::FromUtf8(path));
-        list.SavePlayList(name);
+        return list.SavePlayList(name);
     }
 
     std::string scratch = MakeScratchDir("playlist-file");
@@ -159,10 +157,10 @@ TEST_F(PlayListFileTest, SavingChecksTheNameAndTheFolder) {
 TEST_F(PlayListFileTest, ASaveReplacesTheFileWholeOrNotAtAll) {
     AddAll({"C:\\Music\\first.mp3"});
     const std::string old = "#EXTM3U\r\nold.mp3\r\n", saved = "#EXTM3U\r\n#EXTINF:245,Ann - Blue\r\nC:\\Music\\first.mp3\r\n";
-    Variant name(runtime::FromUtf8(Write("list.m3u", old)));
+    const std::string name = Write("list.m3u", old);
     std::error_code linked;
     fs::create_hard_link(Native("list.m3u"), Native("link.m3u"), linked);
-    EXPECT_TRUE(list.SavePlayList(name));
+    EXPECT_TRUE(Save(name));
     EXPECT_EQ(Read("list.m3u"), saved);
     if (!linked) EXPECT_EQ(Read("link.m3u"), old);
 #ifndef _WIN32
@@ -173,7 +171,7 @@ TEST_F(PlayListFileTest, ASaveReplacesTheFileWholeOrNotAtAll) {
     small.rlim_cur = 20;  // a file cannot grow past 20 bytes: the write fails part of the way
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = list.SavePlayList(name);
+    const bool written = Save(name);
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
