@@ -57,16 +57,12 @@ AboutPlatform::RegistryValue Text16(const std::u16string &text) {
 }
 
 TEST(AboutBox, LoadShowsTheTitleVersionAndThePictureForTheScreenAndThenPlaysTheClick) {
-    struct Case {
-        int32_t bits;
-        bool rich;
-    };
-    for (Case c : {Case{4, false}, Case{8, false}, Case{16, true}, Case{32, true}}) {
+    for (auto [bits, rich] : {std::pair{8, false}, {16, true}}) {  // more than 256 colours
         FakeSystem system;
-        system.bits = c.bits;
+        system.bits = bits;
         system.files = {u"C:\\WINDOWS\\CorvaneClickz.wav"};
         const LoadedDialog dialog = LoadDialog(system, {120, 300, 80, 15});
-        EXPECT_EQ(dialog.richPicture, c.rich) << c.bits;
+        EXPECT_EQ(dialog.richPicture, rich) << bits;
         EXPECT_EQ(dialog.caption, u"About CorvaneMP3");
         EXPECT_EQ(dialog.title, u"CorvaneMP3");
         EXPECT_EQ(dialog.version, VersionText(ServerVersion()));
@@ -111,10 +107,11 @@ TEST(AboutBox, PaintingSplitsAtTheMiddleOfEachGapRoundingHalvesToEven) {
 }
 
 TEST(AboutBox, TheLinkTakesItsHoverLookOverItselfAndLosesItElsewhere) {
-    EXPECT_TRUE(LinkUnderlined(false, PointerOver::Link));
-    EXPECT_FALSE(LinkUnderlined(true, PointerOver::Elsewhere));
-    EXPECT_TRUE(LinkUnderlined(true, PointerOver::Unhandled));
-    EXPECT_FALSE(LinkUnderlined(false, PointerOver::Unhandled));
+    for (bool before : {false, true}) {
+        EXPECT_TRUE(LinkUnderlined(before, PointerOver::Link));
+        EXPECT_FALSE(LinkUnderlined(before, PointerOver::Elsewhere));
+        EXPECT_EQ(LinkUnderlined(before, PointerOver::Unhandled), before);
+    }
 }
 
 TEST(AboutBox, KeyValuesReadAsTextNumbersOrTheCallersText) {
@@ -123,11 +120,9 @@ TEST(AboutBox, KeyValuesReadAsTextNumbersOrTheCallersText) {
     system.registry[u"K|one"] = {kNumberValue, {1, 0, 0, 0}, 4};
     system.registry[u"K|wide"] = {kNumberValue, {0x10, 0x01, 0, 0}, 4};
     system.registry[u"K|bytes"] = {3, {7, 7}, 2};
-    const std::pair<const char16_t *, const char16_t *> cases[] = {
-        {u"text", u"C:\\Tools\\msinfo.exe"}, {u"one", u"1"}, {u"wide", u"272"}, {u"bytes", u"kept"}};
-    for (auto [name, expected] : cases) {
-        Text value = u"kept";
-        if (std::u16string(name) != u"bytes") value.clear();
+    for (auto [name, expected] : {std::pair{u"text", u"C:\\Tools\\msinfo.exe"}, {u"one", u"1"}, {u"wide", u"272"},
+                                  {u"bytes", u"kept"}}) {  // a value of another type leaves the text alone
+        Text value = expected == Text(u"kept") ? u"kept" : u"";
         EXPECT_TRUE(GetKeyValue(system, kLocalMachine, u"K", name, value));
         EXPECT_EQ(value, expected) << runtime::ToUtf8(name);
     }

@@ -1,24 +1,17 @@
 // Adding, removing, looking up and moving play-list entries, and the running
 // total of their lengths.
-#include <string>
-#include <vector>
-
 #include "tests/playlist/PlayListTestSupport.h"
 
 namespace corvane::testing {
 namespace {
 
 const Variant kOmitted = Variant::Missing();
-const Text kNoSource;
 
 class PlayListEditingTest : public PlayListTest {
 protected:
     PlayListEditingTest() {
-        for (auto [name, seconds] : {std::pair{"V", 10}, {"W", 20}, {"X", 30}, {"Y", 40}, {"Z", 50}, {"N", 7}})
+        for (auto [name, seconds] : {std::pair{"V", 10}, {"W", 20}, {"X", 30}, {"Y", 40}, {"Z", 50}})
             AddFile(name, seconds);
-    }
-    void Move(int32_t from, CorvanePlayListMovement moveTo, const Variant &target = kOmitted) {
-        list.MovePlayListEntry(from, moveTo, target);
     }
 };
 
@@ -35,9 +28,9 @@ TEST_F(PlayListEditingTest, AFailedAddRaisesAndChangesNothing) {
         int32_t number;
         Text description, source;
     };
-    const std::vector<Case> cases = {
+    const Case cases[] = {
         {"W", kOmitted, u"song", 457, keyInUse, addSource},  // keys match without regard to case
-        {"W", int32_t{9}, u"k", 457, keyInUse, addSource},   // with a key, a missing position is 457 too
+        {"W", int32_t{2}, u"k", 457, keyInUse, addSource},   // with a key, a missing position is 457 too
         {"missing.mp3", kOmitted, u"key", 53, notFound, u"CVMP3Player"},
         {"", kOmitted, u"", 53, notFound, u"CVMP3Player"},
         {"noise.bin", kOmitted, u"key", 30075, u"File is not a recognized audio file format.", u"CVMP3Player"},
@@ -51,16 +44,45 @@ TEST_F(PlayListEditingTest, AFailedAddRaisesAndChangesNothing) {
     EXPECT_EQ(list.PlayListEntries(Text(u"SONG"))->Key(), u"Song");
 }
 
-TEST_F(PlayListEditingTest, LookupByPositionOrKeyNeverRaises) {
+TEST_F(PlayListEditingTest, AddAtAPositionAndLookupByPositionOrKey) {
     AddAll({"V"});
     ASSERT_TRUE(Add("W", kOmitted, kOmitted, Text(u"3")));
+    EXPECT_FALSE(Add("X", int32_t{3}));  // without a key, a position past the end adds nothing
+    EXPECT_FALSE(Add("X", kOmitted, int32_t{3}));
+    ASSERT_TRUE(Add("X", int32_t{2}));
+    ASSERT_TRUE(Add("Y", kOmitted, int32_t{3}));
     AddAll({"V"});  // the same file again is a new entry
-    EXPECT_NE(list.PlayListEntries(int32_t{1}), list.PlayListEntries(int32_t{3}));
-    EXPECT_EQ(list.PlayListEntries(2.0)->Filename(), u"W");
+    EXPECT_EQ(Order(), "VXWYV");
+    EXPECT_EQ(list.TotalPlayListTime(), 110);
+    EXPECT_NE(list.PlayListEntries(int32_t{1}), list.PlayListEntries(int32_t{5}));
+    EXPECT_EQ(list.PlayListEntries(3.0)->Filename(), u"W");
     EXPECT_EQ(list.PlayListEntries(Text(u"3"))->Filename(), u"W");  // a text is a key
-    for (const Variant &none : {Variant(int32_t{0}), Variant(int32_t{4}), Variant(Text(u"intro")), Variant(Text()),
+    for (const Variant &none : {Variant(int32_t{0}), Variant(int32_t{6}), Variant(Text(u"intro")), Variant(Text()),
                                 Variant(), kOmitted})
         EXPECT_EQ(list.PlayListEntries(none), nullptr);
+}
+
+// Later entries move up a place; the total loses the removed entry's length
+// and the key is free again.
+TEST_F(PlayListEditingTest, RemovalShiftsLaterEntriesAndFreesTheKey) {
+    AddAll({"V", "W"});
+    ASSERT_TRUE(Add("X", kOmitted, kOmitted, Text(u"x")));
+    AddAll({"Y", "Z"});
+    list.RemoveEntry(int32_t{2});
+    EXPECT_EQ(Order(), "VXYZ");
+    EXPECT_EQ(list.TotalPlayListTime(), 130);
+    EXPECT_EQ(list.PlayListEntries(int32_t{2}), list.PlayListEntries(Text(u"x")));
+    list.RemoveEntry(Text(u"X"));
+    EXPECT_EQ(Order(), "VYZ");
+    EXPECT_EQ(list.TotalPlayListTime(), 100);
+    EXPECT_TRUE(Add("X", int32_t{1}, kOmitted, Text(u"x")));
+    for (const Variant &none : {Variant(int32_t{0}), Variant(int32_t{5}), Variant(Text(u"nothing"))}) {
+        ExpectError(ErrorOf([&] { list.RemoveEntry(none); }), 30078,
+                    u"There is no PlayList entry " + none.ToText() + u".", u"");
+        EXPECT_EQ(Order(), "XVYZ");
+    }
+    list.RemoveEntry(int32_t{4});
+    EXPECT_EQ(list.TotalPlayListTime(), 80);
 }
 
 TEST_F(PlayListEditingTest, MovesFollowTheMovementTable) {
@@ -70,7 +92,7 @@ TEST_F(PlayListEditingTest, MovesFollowTheMovementTable) {
         int32_t target;
         std::string order;
     };
-    const std::vector<Case> cases = {
+    const Case cases[] = {
         {3, corMP3MoveNone, 0, "VWXYZ"},       {3, corMP3MoveUpOne, 0, "VXWYZ"},
         {1, corMP3MoveUpOne, 0, "VWXYZ"},      {3, corMP3MoveDownOne, 0, "VWYXZ"},
         {5, corMP3MoveDownOne, 0, "VWXYZ"},    {4, corMP3MoveToTop, 0, "YVWXZ"},
@@ -79,20 +101,27 @@ TEST_F(PlayListEditingTest, MovesFollowTheMovementTable) {
         {5, corMP3MoveBeforeFile, 2, "VZWXY"}, {3, corMP3MoveBeforeFile, 3, "VWXYZ"},
         {2, corMP3MoveBeforeFile, 3, "VWXYZ"}, {5, corMP3MoveAfterFile, 2, "VWZXY"},
         {1, corMP3MoveAfterFile, 3, "WXVYZ"},  {4, corMP3MoveAfterFile, 3, "VWXYZ"},
-        {2, CorvanePlayListMovement{7}, 4, "VWXYZ"}, {0, corMP3MoveToTop, 0, "VWXYZ"},
-        {6, corMP3MoveUpOne, 0, "VWXYZ"},      {3, corMP3MoveToTop, 9, "XVWYZ"},  // the target plays no part
+        {1, corMP3MoveAfterFile, 5, "WXYZV"},  {2, CorvanePlayListMovement{7}, 4, "VWXYZ"},
+        {0, corMP3MoveToTop, 0, "VWXYZ"},      {6, corMP3MoveUpOne, 0, "VWXYZ"},
+        {3, corMP3MoveToTop, 9, "XVWYZ"},  // the target plays no part
     };
-    for (const Case &c : cases) {
+    for (Case c : cases) {
         list.Clear();
         AddAll({"V", "W", "X", "Y", "Z"});
-        Move(c.from, c.moveTo, c.target);
+        list.MovePlayListEntry(c.from, c.moveTo, c.target);
         EXPECT_EQ(Order(), c.order) << "from " << c.from << " by " << c.moveTo << " target " << c.target;
         EXPECT_EQ(list.TotalPlayListTime(), 150);
     }
     // A target that is not there raises and moves nothing.
-    const std::string before = Order();
-    ExpectError(ErrorOf([&] { Move(2, corMP3MoveAfterFile, 9); }), 30078, u"There is no PlayList entry '9'.", u"");
-    EXPECT_EQ(Order(), before);
+    list.Clear();
+    AddAll({"V", "W", "X", "Y", "Z"});
+    for (int32_t target : {0, 6}) {
+        int32_t from = 2;
+        CorvanePlayListMovement after = corMP3MoveAfterFile;
+        ExpectError(ErrorOf([&] { list.MovePlayListEntry(from, after, target); }), 30078,
+                    u"There is no PlayList entry '" + runtime::ToText(int64_t{target}) + u"'.", u"");
+        EXPECT_EQ(Order(), "VWXYZ");
+    }
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <string>
-#include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "common/ErrorCatalogue.h"
 #include "support/Paths.h"
@@ -16,7 +19,6 @@ namespace corvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
 
 const Text kNoNameText = u"A valid PlayList file name must be selected in order to load or save it.";
 const Text kBadHeaderText = u"A valid playlist file name must be selected in order to load or save it.";
@@ -34,14 +36,12 @@ const char kRootedLine[] = "\\music\\a.mp3";
 class PlayListFileTest : public PlayListTest {
 protected:
     PlayListFileTest() {
+        for (auto [name, seconds] : {std::pair<const char *, int>{kRootedLine, 10}, {"\\\\server\\a.mp3", 20},
+                                     {"music\\a.mp3", 30}, {"#odd.mp3", 40}, {"D:\\Other\\second.mp3", 95}})
+            AddFile(name, seconds);
         AddFile("C:\\Music\\first.mp3", 245, "Blue", "Ann");
-        AddFile("D:\\Other\\second.mp3", 95);
         AddFile("artist-only.mp3", 1, "", "Ann");
         AddFile("title-only.mp3", 2, "Blue", "");
-        AddFile(kRootedLine, 10);
-        AddFile("\\\\server\\a.mp3", 20);
-        AddFile("music\\a.mp3", 30);
-        AddFile("#odd.mp3", 40);
     }
     ~PlayListFileTest() override { fs::remove_all(scratch); }
 
@@ -60,38 +60,30 @@ protected:
         Variant name(runtime::FromUtf8(path));
         list.LoadPlayList(name);
     }
-    void Save(const std::string &path) {
+    bool Save(const std::string &path) {
         Variant name(runtime::FromUtf8(path));
-        list.SavePlayList(name);
+        return list.SavePlayList(name);
     }
 
     std::string scratch = MakeScratchDir("playlist-file");
 };
 
-TEST_F(PlayListFileTest, SavesAnInformationLineOnlyWithBothArtistAndTitle) {
-    Save(PathIn("empty.m3u"));
-    EXPECT_EQ(Read("empty.m3u"), "#EXTM3U\r\n");
-    AddAll({"C:\\Music\\first.mp3", "D:\\Other\\second.mp3", "artist-only.mp3", "title-only.mp3"});
-    Save(PathIn("four.m3u"));
-    EXPECT_EQ(Read("four.m3u"),
-              "#EXTM3U\r\n#EXTINF:245,Ann - Blue\r\nC:\\Music\\first.mp3\r\nD:\\Other\\second.mp3\r\n"
-              "artist-only.mp3\r\ntitle-only.mp3\r\n");
-}
-
+// An information line only with both artist and title; keys are not saved.
 TEST_F(PlayListFileTest, ARoundTripKeepsNamesAndOrderAndDropsKeys) {
     ASSERT_TRUE(Add("D:\\Other\\second.mp3", Variant::Missing(), Variant::Missing(), Text(u"mine")));
-    AddAll({"C:\\Music\\first.mp3", "D:\\Other\\second.mp3"});
+    AddAll({"C:\\Music\\first.mp3", "artist-only.mp3", "title-only.mp3"});
     Text name = runtime::FromUtf8(PathIn("round.m3u"));
     list.SetFilename(name);
-    list.SavePlayList();
-
+    EXPECT_TRUE(list.SavePlayList());
+    EXPECT_EQ(Read("round.m3u"), "#EXTM3U\r\nD:\\Other\\second.mp3\r\n#EXTINF:245,Ann - Blue\r\nC:\\Music\\first.mp3\r\n"
+                                 "artist-only.mp3\r\ntitle-only.mp3\r\n");
     playlist::CVMP3PlayList reloaded(site, library);
     reloaded.SetFilename(name);
     reloaded.LoadPlayList();
     EXPECT_EQ(NamesOf(reloaded), Listed());
     EXPECT_EQ(reloaded.PlayListEntries(Text(u"mine")), nullptr);
     EXPECT_EQ(reloaded.PlayListEntries(int32_t{1})->Key(), u"");
-    EXPECT_EQ(reloaded.TotalPlayListTime(), 95 + 245 + 95);
+    EXPECT_EQ(reloaded.TotalPlayListTime(), 95 + 245 + 1 + 2);
 }
 
 TEST_F(PlayListFileTest, LoadingUsesOnlyThePathLines) {
@@ -158,6 +150,34 @@ TEST_F(PlayListFileTest, SavingChecksTheNameAndTheFolder) {
     const auto tooLong = ErrorOf([&] { Save(PathIn(std::string(300, 'n'))); });
     EXPECT_TRUE(tooLong.Number() == 52 || tooLong.Number() == 53) << tooLong.Number();
     EXPECT_EQ(tooLong.Description(), common::GetErrorDescription(tooLong.Number()));
+}
+
+// A new file takes the name in one step: a second name of the old file keeps
+// the old text, and a write that fails leaves the old file whole.
+TEST_F(PlayListFileTest, ASaveReplacesTheFileWholeOrNotAtAll) {
+    AddAll({"C:\\Music\\first.mp3"});
+    const std::string old = "#EXTM3U\r\nold.mp3\r\n", saved = "#EXTM3U\r\n#EXTINF:245,Ann - Blue\r\nC:\\Music\\first.mp3\r\n";
+    const std::string name = Write("list.m3u", old);
+    std::error_code linked;
+    fs::create_hard_link(Native("list.m3u"), Native("link.m3u"), linked);
+    EXPECT_TRUE(Save(name));
+    EXPECT_EQ(Read("list.m3u"), saved);
+    if (!linked) EXPECT_EQ(Read("link.m3u"), old);
+#ifndef _WIN32
+    AddAll({"D:\\Other\\second.mp3"});
+    rlimit limit{}, small{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    small = limit;
+    small.rlim_cur = 20;  // a file cannot grow past 20 bytes: the write fails part of the way
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = Save(name);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Read("list.m3u"), saved);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), linked ? 1 : 2);
+#endif
 }
 
 TEST_F(PlayListFileTest, NonAsciiNamesTravelAsSystemText) {

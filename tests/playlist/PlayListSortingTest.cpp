@@ -1,10 +1,6 @@
 // Sorting and shuffling the play list.
-#include <algorithm>
-#include <map>
 #include <random>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "playlist/PlayListSorting.h"
 #include "tests/playlist/PlayListTestSupport.h"
@@ -13,7 +9,6 @@ namespace corvane::testing {
 namespace {
 
 using playlist::PlayListSortingEntry;
-using Names = std::vector<std::string>;
 
 class PlayListSortingTest : public PlayListTest {
 protected:
@@ -23,10 +18,8 @@ protected:
         std::string title, artist;
     };
     void AddFiles(const std::vector<File> &files) {
-        for (const File &file : files) {
-            AddFile(file.name, file.seconds, file.title, file.artist);
-            ASSERT_TRUE(Add(file.name));
-        }
+        for (const File &file : files) AddFile(file.name, file.seconds, file.title, file.artist);
+        for (const File &file : files) ASSERT_TRUE(Add(file.name));
     }
     Names SortedNames(CorvanePlayListSortType type, int32_t order) {
         auto sortOrder = static_cast<CorvanePlayListSortOrder>(order);
@@ -46,17 +39,17 @@ TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
 #endif
     const std::string s = separator;  // the other one belongs to the file part: z\aardvark or z/aardvark
     AddFiles({{s + "b" + s + "Zed.mp3", 245, "same", ""}, {s + "Alpha.mp3", 95, "SAME", "X"},
-              {s + "a" + s + "beta.mp3", 1000, "", "Y"}, {s + "z" + other + "aardvark.mp3", 95, "Moon", "Ann"}});
+              {s + "n" + s + "yeti.mp3", 1000, "", "Y"}, {s + "z" + other + "aardvark.mp3", 95, "Moon", "Ann"}});
     struct Case {
         CorvanePlayListSortType type;
         int32_t order;
         std::string expected;  // first letters of the file parts
     } cases[] = {
-        {corMP3SortByFile, corMP3SortAscending, "AbzZ"},   {corMP3SortByFile, corMP3SortDescending, "ZzbA"},
-        {corMP3SortByTime, corMP3SortAscending, "zAZb"},   {corMP3SortByTime, corMP3SortDescending, "bZzA"},
-        {corMP3SortByID3Title, corMP3SortAscending, "bzZA"},
+        {corMP3SortByFile, corMP3SortAscending, "AyzZ"},   {corMP3SortByFile, corMP3SortDescending, "ZzyA"},
+        {corMP3SortByTime, corMP3SortAscending, "zAZy"},   {corMP3SortByTime, corMP3SortDescending, "yZzA"},
+        {corMP3SortByID3Title, corMP3SortAscending, "zZAy"},  // "yeti.mp3" after "Moon" and "same"
         // "Ann - Moon", "Unknown Artist - same", "X - SAME", "Y - Untitled"
-        {corMP3SortByID3Tag, corMP3SortAscending, "zZAb"}, {corMP3SortByID3Tag, corMP3SortDescending, "bAZz"},
+        {corMP3SortByID3Tag, corMP3SortAscending, "zZAy"}, {corMP3SortByID3Tag, corMP3SortDescending, "yAZz"},
     };
     for (const Case &c : cases) {
         std::string order;
@@ -67,8 +60,7 @@ TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
 
 TEST_F(PlayListSortingTest, AnOtherOrderOrTypeOnlyRenewsTheKeysAndShortListsStay) {
     AddFiles({{"z", 3, "", ""}});
-    for (int type : {0, 3, 9})
-        for (int order : {-1, 0, 1, 2}) EXPECT_EQ(SortedNames(CorvanePlayListSortType{type}, order), Names{"z"});
+    for (int order : {-1, 0, 1, 2}) EXPECT_EQ(SortedNames(CorvanePlayListSortType{order + 1}, order), Names{"z"});
     AddFiles({{"a", 1, "", ""}});
     const Text key = u"first";
     ASSERT_TRUE(Add("z", Variant::Missing(), Variant::Missing(), key));
@@ -111,10 +103,9 @@ TEST(PlayListSortOrder, MatchesTheExchangeSortOnRandomLists) {
     std::mt19937 random(20240611);
     // Few distinct texts, so that many keys are equal; letters whose case
     // forms differ in more than one code point, and one beyond 16 bits.
-    const std::vector<Text> words = {u"alpha", u"Alpha", u"ALPHA", u"beta",   u"Beta",    u"gamma", u"Zulu",
-                                     u"zulu",  u"a",     u"",      u"b c",    u"b-c",     u"Äpfel", u"äpfel",
-                                     u"ß",     u"SS",    u"ſ",     u"\u212A", u"k",       u"Ωmega", u"ωmega",
-                                     u"İ",     u"ı",     u"\U00010400x", u"\U00010428x", u"\xD800z", u"\uFF21"};
+    const std::vector<Text> words = {u"alpha", u"Alpha", u"ALPHA", u"beta", u"Beta", u"gamma", u"Zulu", u"zulu", u"a",
+                                     u"", u"b c", u"b-c", u"Äpfel", u"äpfel", u"ß", u"SS", u"ſ", u"\u212A", u"k",
+                                     u"Ωmega", u"ωmega", u"İ", u"ı", u"\U00010400x", u"\U00010428x", u"\xD800z", u"\uFF21"};
     for (int trial = 0; trial < 40; ++trial) {
         const auto type = trial % 2 ? corMP3SortByTime : corMP3SortByID3Title;
         const size_t size = 1 + random() % 90;

@@ -8,6 +8,7 @@
 #include <windows.h>
 #endif
 
+#include "runtime/ControlSite.h"
 #include "runtime/MessageLoop.h"
 #include "runtime/NotifyWindow.h"
 #include "runtime/Timer.h"
@@ -140,6 +141,19 @@ TEST(NotifyWindow, WindowDestroyedWhileAnotherThreadSignalsIsSafe) {
         EXPECT_EQ(repaints, before);
     }
     EXPECT_GE(repaints, 20);
+}
+
+TEST(ControlSite, SinkMayDisconnectItselfWhileHandlingAnEvent) {
+    MessageLoop loop;
+    NativeControlSite site(loop);
+    int calls = 0, cookie = 0;
+    cookie = site.Connect([&](int32_t, const Text &) {
+        ++calls;
+        site.Disconnect(cookie);
+    });
+    site.RaiseEvent(1, u"A");
+    site.RaiseEvent(1, u"A");
+    EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
