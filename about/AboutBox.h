@@ -3,6 +3,8 @@
 // loads, how its background is painted, how the link changes its look, and
 // how it finds the system-information program. The Windows dialog
 // (about/win32) calls these and draws what they say.
+//
+// about/ includes only runtime/.
 #include <cstdint>
 #include <vector>
 

@@ -4,9 +4,9 @@
 // is from the true one.
 //
 // The file (10 minutes, lame -t -V 4) is made at start in a temporary folder.
-#include "engine/FileEntryPoints.h"
-#include "engine/PlaybackEntryPoints.h"
-#include "engine/StreamDecoder.h"
+#include "engine/api/FileEntryPoints.h"
+#include "engine/api/PlaybackEntryPoints.h"
+#include "engine/stream/StreamDecoder.h"
 
 #include <benchmark/benchmark.h>
 #include <mpg123.h>

@@ -44,9 +44,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/PlaybackEngine.h"
-#include "engine/PlaybackEntryPoints.h"
-#include "engine/StreamDecoder.h"
+#include "engine/playback/PlaybackEngine.h"
+#include "engine/api/PlaybackEntryPoints.h"
+#include "engine/stream/StreamDecoder.h"
 #include "support/ReferenceDecode.h"
 #include "support/WavFile.h"
 

@@ -1,6 +1,9 @@
 #pragma once
 // The sub-commands of cvmp3 and what they share: each takes the words after
 // its own name and returns the program's exit status.
+//
+// cli/ is one of the two faces of the components (automation/ is the other):
+// it may include every folder below it, and nothing includes it.
 #include <optional>
 #include <string>
 #include <vector>

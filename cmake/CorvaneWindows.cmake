@@ -21,15 +21,15 @@ set_property(TARGET corvane_kissfft PROPERTY INTERFACE_COMPILE_DEFINITIONS kiss_
 set(corvane_static_runtime -static -static-libgcc -static-libstdc++)
 
 # --- the decoder library, CorvaneMP3.dll -----------------------------------
-corvane_sources(engine_sources engine engine/win32)
-list(FILTER engine_sources EXCLUDE REGEX "/engine/Exports\\.cpp$")
+corvane_sources(engine_sources ${corvane_engine_dirs})
+list(FILTER engine_sources EXCLUDE REGEX "/engine/api/Exports\\.cpp$")
 add_library(corvane_engine_core STATIC ${engine_sources})
 target_include_directories(corvane_engine_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/decoder)
 target_link_libraries(corvane_engine_core PUBLIC corvane_mpg123 corvane_portaudio corvane_kissfft Threads::Threads)
 target_compile_definitions(corvane_engine_core PUBLIC CORVANE_BUILDING_LIBRARY UNICODE _UNICODE)
 corvane_warnings(corvane_engine_core)
 
-add_library(CorvaneMP3 SHARED engine/Exports.cpp engine/win32/CorvaneMP3.def)
+add_library(CorvaneMP3 SHARED engine/api/Exports.cpp engine/api/win32/CorvaneMP3.def)
 target_link_libraries(CorvaneMP3 PRIVATE corvane_engine_core)
 set_target_properties(CorvaneMP3 PROPERTIES PREFIX "" OUTPUT_NAME CorvaneMP3)
 target_link_options(CorvaneMP3 PRIVATE ${corvane_static_runtime} -Wl,--kill-at

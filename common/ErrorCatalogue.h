@@ -1,5 +1,9 @@
 #pragma once
 // The error numbers shared with the decoder library and their fixed messages.
+//
+// common/ holds what the components share (this catalogue, the genres, the
+// enumerations of the object model, string and path helpers); it includes only
+// runtime/.
 #include <cstdint>
 
 #include "runtime/Text.h"

@@ -2,6 +2,9 @@
 // The component's view of the decoder library: its eighteen entry points,
 // typed as the library exports them. By-reference arguments are pointers to
 // the caller's own variables and arrays, which the library may write.
+//
+// decoder/ is the bottom of the house: the library's C interface and the
+// binding to it include nothing else of the project.
 #include <cstdint>
 #include <memory>
 #include <stdexcept>

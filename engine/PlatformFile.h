@@ -3,6 +3,11 @@
 // library is given, held as a C runtime descriptor that libmpg123 reads
 // through too. Each platform has its own implementation (engine/posix,
 // engine/win32); what a failure means is decided once, here, as a state.
+//
+// engine/ is the decoder library, one room per concern (stream, tags, output,
+// dsp, analysis, threads, playback, api); its top level keeps the platform
+// files every room may use. It includes only decoder/CorvaneMP3.h from
+// outside.
 #include <cstddef>
 #include <cstdint>
 #include <string>

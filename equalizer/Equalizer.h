@@ -2,6 +2,8 @@
 // The host's handle on the decoder library's equalization: frequency bands
 // with their gains, an overall gain per channel and an on/off switch. Every
 // change is sent to the library at once; nothing is read back.
+//
+// equalizer/ includes common/, runtime/ and decoder/.
 #include <cstdint>
 #include <memory>
 #include <vector>

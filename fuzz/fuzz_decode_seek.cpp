@@ -3,8 +3,8 @@
 // reads and seeks through it, never past its length; the engine plays it into
 // a WAV output that writes as fast as it goes (to /dev/null), seeks while it
 // plays, and stops.
-#include "engine/PlaybackEntryPoints.h"
-#include "engine/StreamDecoder.h"
+#include "engine/api/PlaybackEntryPoints.h"
+#include "engine/stream/StreamDecoder.h"
 
 #include <unistd.h>
 

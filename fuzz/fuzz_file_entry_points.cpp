@@ -1,7 +1,7 @@
 // Arbitrary file contents through the file entry points: frame information,
 // tag reading, and a tag write that must leave every byte before the tag as
 // it was.
-#include "engine/FileEntryPoints.h"
+#include "engine/api/FileEntryPoints.h"
 
 #include <unistd.h>
 

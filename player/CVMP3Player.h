@@ -11,6 +11,8 @@
 // unless the container has already called it, so a C++ host needs no
 // ceremony. A container that loads saved state calls ReadProperties after
 // construction; one that places a new control calls InitProperties.
+//
+// player/ includes playlist/, equalizer/ and the folders below them.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -7,6 +7,8 @@
 //
 // Editing members live in CVMP3PlayList.cpp, files in PlayListFile.cpp,
 // sorting in PlayListSorting.cpp.
+//
+// playlist/ includes common/, runtime/ and decoder/.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -1,6 +1,8 @@
 #pragma once
 // What a control asks of its container. The native host and the tests
 // implement it here; the Windows layer implements it over the real container.
+//
+// runtime/ includes only decoder/ (the notification handle's type).
 #include <cstdint>
 #include <functional>
 #include <memory>

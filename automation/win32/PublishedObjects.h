@@ -2,6 +2,9 @@
 // The automation objects of the published classes, made over core objects.
 // Each function returns a new reference (the same object for the same core
 // object while a client holds it), or null for a null core object.
+//
+// automation/ is one of the two faces of the components (cli/ is the other):
+// it may include every folder below it, and nothing includes it.
 #include <memory>
 
 #include "CorvaneMP3TypeLibrary.h"

@@ -28,7 +28,7 @@ TEST(ErrorCatalogue, UnknownNumbersAndTheSourceOfARaise) {
 // the controls' older one-word name of the punk style.
 TEST(GenreTable, AgreesWithTheDecoderLibrarysListAndNamesNothingOutsideIt) {
     constexpr const char *kLibraryNames[] = {
-#include "engine/Id3GenreNames.inc"
+#include "engine/tags/Id3GenreNames.inc"
     };
     static_assert(std::size(kLibraryNames) + 1 == kGenreCount);
     for (int16_t genre = 0; genre < kGenreCount - 1; ++genre)

@@ -15,7 +15,7 @@
 #include <windows.h>
 #endif
 
-#include "engine/PlaybackEntryPoints.h"
+#include "engine/api/PlaybackEntryPoints.h"
 #include "support/Paths.h"
 #include "support/ToneFiles.h"
 #include "support/WavFile.h"

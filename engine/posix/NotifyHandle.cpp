@@ -1,9 +1,0 @@
-#include "engine/Notifier.h"
-
-namespace corvane::engine {
-
-void SignalNotifyHandle(CorvaneNotifyHandle handle) {
-    if (handle->invalidate != nullptr) handle->invalidate(handle);
-}
-
-}  // namespace corvane::engine

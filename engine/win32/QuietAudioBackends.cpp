@@ -1,8 +1,0 @@
-#include "engine/QuietAudioBackends.h"
-
-namespace corvane::engine {
-
-// The Windows host APIs print nothing.
-void QuietAudioBackends() {}
-
-}  // namespace corvane::engine
