@@ -68,6 +68,8 @@ TEST_F(PlayerTest, PaintsItsImageAtTheCornerAndStaysThirtyTwoPixels) {
     EXPECT_EQ(site.drawn[0].bitmap, runtime::FindBitmapResource(u"MP3_CONTROL"));
     EXPECT_EQ(std::tuple(site.drawn[0].x, site.drawn[0].y, site.drawn[0].bitmap->width, site.drawn[0].bitmap->height),
               std::tuple(0, 0, 32, 32));
+    const runtime::Bitmap *toolbox = runtime::FindBitmapResource(u"30001");
+    EXPECT_EQ(std::pair(toolbox ? toolbox->width : 0, toolbox ? toolbox->height : 0), std::pair(16, 15));
     site.twipsX = 12;
     site.twipsY = 10;
     player->Resize(1234, 5678);

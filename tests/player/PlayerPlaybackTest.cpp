@@ -113,17 +113,19 @@ TEST_F(PlayerTest, AnalysisDataIsReadByChannelAndIndexFromTheLastPoll) {
     EXPECT_EQ(std::tuple(player->VUMeter(right), player->GfxWaveFormSample(right, index),
                          player->SpectrumAnalysis(right, index)), std::tuple(0, 0, 0.0f));
     StartPlaying();
-    for (size_t n = 0; n < 3; ++n) {  // VU n is 11 * (n + 1), wave (n, k) 1000 * n + k, spectrum (n, k) n + k / 1000
+    // No value is 0, so a read past an array shows: VU n is 11 * (n + 1),
+    // wave (n, k) 1000 * n + k + 1 and spectrum (n, k) n + 1 + k / 1000.
+    for (size_t n = 0; n < 3; ++n) {
         fake->status.vu[n] = static_cast<int16_t>(11 * (n + 1));
-        for (size_t k = 0; k < 256; ++k) fake->status.wave[n + 3 * k] = static_cast<int16_t>(1000 * n + k);
-        for (size_t k = 0; k < 128; ++k) fake->status.spectrum[n + 3 * k] = static_cast<float>(n) + k / 1000.0f;
+        for (size_t k = 0; k < 256; ++k) fake->status.wave[n + 3 * k] = static_cast<int16_t>(1000 * n + k + 1);
+        for (size_t k = 0; k < 128; ++k) fake->status.spectrum[n + 3 * k] = static_cast<float>(n + 1) + k / 1000.0f;
     }
     fake->status.status = CORVANE_STATUS_PLAYING;
     site.Repaint();
     player->PlayStop();
-    EXPECT_EQ(player->WaveFormData()[2 + 3 * 200], 2200);
-    for (auto [at, wave, spectrum] : {std::tuple{0, 2000, 2.0f}, std::tuple{127, 2127, 2.127f}, std::tuple{128, 2128, 0.f},
-                                      std::tuple{255, 2255, 0.f}, std::tuple{256, 0, 0.f}, std::tuple{-1, 0, 0.f}}) {
+    EXPECT_EQ(player->WaveFormData()[2 + 3 * 200], 2201);
+    for (auto [at, wave, spectrum] : {std::tuple{0, 2001, 3.0f}, std::tuple{127, 2128, 3.127f}, std::tuple{128, 2129, 0.f},
+                                      std::tuple{255, 2256, 0.f}, std::tuple{256, 0, 0.f}, std::tuple{-1, 0, 0.f}}) {
         index = static_cast<int16_t>(at);
         EXPECT_EQ(player->GfxWaveFormSample(right, index), wave) << at;
         EXPECT_FLOAT_EQ(player->SpectrumAnalysis(right, index), spectrum) << at;
@@ -138,7 +140,7 @@ TEST_F(PlayerTest, AnalysisDataIsReadByChannelAndIndexFromTheLastPoll) {
         CorvaneMP3Channels vu = static_cast<CorvaneMP3Channels>(given), wave = vu, spectrum = vu;
         EXPECT_EQ(std::tuple(player->VUMeter(vu), player->GfxWaveFormSample(wave, index),
                              player->SpectrumAnalysis(spectrum, index)),
-                  std::tuple(11 * (used + 1), 1000 * used + 7, static_cast<float>(used) + 0.007f))
+                  std::tuple(11 * (used + 1), 1000 * used + 8, static_cast<float>(used + 1) + 0.007f))
             << channelCount << "/" << given;
         EXPECT_EQ(std::tuple(vu, wave, spectrum), std::tuple(used, used, used)) << channelCount << "/" << given;
     }
