@@ -35,80 +35,64 @@ const std::string kInterval = "set_vu_interval(100)", kHandle = "play_mp3(0,hand
                   kIsFinished = "is_finished()", kGetStatus = "get_status";
 const Text kFinished = u"FinishedPlaying", kVisualization = u"VisualizationUpdate";
 
-struct Row {
-    Trigger trigger;
-    State before;
+struct Outcome {
     std::vector<std::string> calls;
     State after;
     std::vector<Text> events;
     bool timerOn;
 };
+struct Row {
+    Trigger trigger;
+    Outcome from[3];  // stopped, playing, paused
+};
 
 const Row kRows[] = {
-    {PlayStart, S, {kInterval, kHandle, kPlay}, P, {}, true},
-    {PlayStart, P, {kStop, kInterval, kHandle, kPlay}, P, {}, true},
-    {PlayStart, Z, {kContinue}, P, {}, true},  // resumes, without a new start
-    {PlayFadeIn, S, {kInterval, kHandle, kFadeIn}, P, {}, true},
-    {PlayFadeIn, P, {kStop, kInterval, kHandle, kFadeIn}, P, {}, true},
-    {PlayFadeIn, Z, {kContinue}, P, {}, true},
-    {PlayPause, S, {}, S, {}, false},
-    {PlayPause, P, {kPause}, Z, {}, true},
-    {PlayPause, Z, {}, Z, {}, true},
-    {PlayStop, S, {}, S, {}, false},
-    {PlayStop, P, {kStop}, S, {}, false},
-    {PlayStop, Z, {kStop}, S, {}, false},
-    {PlayFadeOut, S, {}, S, {}, false},
-    {PlayFadeOut, P, {kFadeOut}, P, {}, false},  // the end of the fade comes through the poll
-    {PlayFadeOut, Z, {kContinue, kFadeOut}, Z, {}, false},
-    {Seek, S, {}, S, {}, false},
-    {Seek, P, {kSeekTo50}, P, {}, true},
-    {Seek, Z, {kSeekTo50}, Z, {}, true},  // a seek while paused stays paused
-    {NewFile, S, {}, S, {}, false},
-    {NewFile, P, {kStop}, S, {}, false},
-    {NewFile, Z, {kStop}, S, {}, false},
-    {TickFinished, S, {kIsFinished}, S, {}, false},
-    {TickFinished, P, {kIsFinished}, S, {kFinished}, true},  // the timer keeps running
-    {TickFinished, Z, {kIsFinished}, S, {kFinished}, true},
-    {Ended, S, {kGetStatus}, S, {kFinished}, true},
-    {Ended, P, {kGetStatus}, S, {kFinished}, true},
-    {Ended, Z, {kGetStatus}, S, {kFinished}, true},
-    {Playing, S, {kGetStatus}, P, {kVisualization}, false},
-    {Playing, P, {kGetStatus}, P, {kVisualization}, true},
-    {Playing, Z, {kGetStatus}, P, {kVisualization}, true},
-    {Paused, S, {kGetStatus}, Z, {}, false},
-    {Paused, P, {kGetStatus}, Z, {}, true},
-    {Paused, Z, {kGetStatus}, Z, {}, true},
-    {Stopped, S, {kGetStatus}, S, {}, false},
-    {Stopped, P, {kGetStatus}, S, {}, true},
-    {Stopped, Z, {kGetStatus}, S, {}, true},
-    {UnknownStatus, S, {kGetStatus}, S, {}, false},
-    {UnknownStatus, P, {kGetStatus}, P, {}, true},
-    {UnknownStatus, Z, {kGetStatus}, Z, {}, true},
+    {PlayStart, {{{kInterval, kHandle, kPlay}, P, {}, 1}, {{kStop, kInterval, kHandle, kPlay}, P, {}, 1},
+                 {{kContinue}, P, {}, 1}}},  // a paused track resumes without a new start
+    {PlayFadeIn, {{{kInterval, kHandle, kFadeIn}, P, {}, 1}, {{kStop, kInterval, kHandle, kFadeIn}, P, {}, 1},
+                  {{kContinue}, P, {}, 1}}},
+    {PlayPause, {{{}, S, {}, 0}, {{kPause}, Z, {}, 1}, {{}, Z, {}, 1}}},
+    {PlayStop, {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
+    // The end of a fade comes through the status poll.
+    {PlayFadeOut, {{{}, S, {}, 0}, {{kFadeOut}, P, {}, 0}, {{kContinue, kFadeOut}, Z, {}, 0}}},
+    {Seek, {{{}, S, {}, 0}, {{kSeekTo50}, P, {}, 1}, {{kSeekTo50}, Z, {}, 1}}},  // a seek while paused stays paused
+    {NewFile, {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
+    // After a finish the timer keeps running.
+    {TickFinished, {{{kIsFinished}, S, {}, 0}, {{kIsFinished}, S, {kFinished}, 1}, {{kIsFinished}, S, {kFinished}, 1}}},
+    {Ended, {{{kGetStatus}, S, {kFinished}, 1}, {{kGetStatus}, S, {kFinished}, 1}, {{kGetStatus}, S, {kFinished}, 1}}},
+    {Playing, {{{kGetStatus}, P, {kVisualization}, 0}, {{kGetStatus}, P, {kVisualization}, 1},
+               {{kGetStatus}, P, {kVisualization}, 1}}},
+    {Paused, {{{kGetStatus}, Z, {}, 0}, {{kGetStatus}, Z, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
+    {Stopped, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, S, {}, 1}, {{kGetStatus}, S, {}, 1}}},
+    {UnknownStatus, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, P, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
 };
 
 class PlayerStateTableTest : public PlayerTest, public ::testing::WithParamInterface<Row> {};
 
-TEST_P(PlayerStateTableTest, TriggerInState) {
-    const Row &row = GetParam();
-    SetFile(kSongA);
-    if (row.before != S) player->PlayStart();
-    if (row.before == Z) player->PlayPause();
-    fake->ClearCalls();
-    site.events.clear();
+TEST_P(PlayerStateTableTest, TriggerInEachState) {
+    for (State before : {S, P, Z}) {
+        SCOPED_TRACE(before == S ? "from stopped" : before == P ? "from playing" : "from paused");
+        player.reset();  // a fresh player: the old one lets go of the timer and window first
+        player = std::make_unique<CVMP3Player>(site, fake);
+        SetFile(kSongA);
+        if (before != S) player->PlayStart();
+        if (before == Z) player->PlayPause();
+        fake->ClearCalls();
+        site.events.clear();
 
-    row.trigger.run(*fake, *player, site);
+        GetParam().trigger.run(*fake, *player, site);
 
-    EXPECT_EQ(TransportCalls(), row.calls);
-    EXPECT_EQ(player->IsPlaying(), row.after != S);
-    EXPECT_EQ(player->IsPaused(), row.after == Z);
-    EXPECT_EQ(site.events, row.events);
-    EXPECT_EQ(site.timerEnabled, row.timerOn);
+        const Outcome &expected = GetParam().from[before];
+        EXPECT_EQ(TransportCalls(), expected.calls);
+        EXPECT_EQ(player->IsPlaying(), expected.after != S);
+        EXPECT_EQ(player->IsPaused(), expected.after == Z);
+        EXPECT_EQ(site.events, expected.events);
+        EXPECT_EQ(site.timerEnabled, expected.timerOn);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTriggers, PlayerStateTableTest, ::testing::ValuesIn(kRows),
-                         [](const ::testing::TestParamInfo<Row> &info) {
-                             return std::string(info.param.trigger.name) + "_" + "SPZ"[info.param.before];
-                         });
+                         [](const ::testing::TestParamInfo<Row> &info) { return info.param.trigger.name; });
 
 }  // namespace
 }  // namespace corvane::player::testing
