@@ -5,17 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "player/CVMP3Player.h"
 #include "runtime/MessageLoop.h"
-#include "runtime/NotifyWindow.h"
-#include "runtime/Text.h"
-#include "runtime/Timer.h"
 #include "support/Fixtures.h"
 #include "support/RecordingControlSite.h"
 #include "support/RecordingDecoderLibrary.h"
