@@ -154,10 +154,11 @@ TEST_F(PlayerTest, FileNamesAreKeptOrDropped) {
     EXPECT_EQ(player->GenreList(genre), u"R&B");
 }
 
-// Channels come from the file's mode; setting it, or DeviceName, keeps the
-// value and says why only at design time.
+// Channels come from the file's mode (1 when it holds "Single"); setting it,
+// or DeviceName, keeps the value and says why only at design time.
 TEST_F(PlayerTest, ChannelsFollowTheModeAndTheReadOnlyPropertiesKeepTheirValue) {
-    for (auto [mode, channels] : {std::pair{"Single Channel", 1}, std::pair{"Dual Channel", 2}, std::pair{"", 2}}) {
+    for (auto [mode, channels] : {std::pair{"Single Channel", 1}, std::pair{"NotSingle", 1}, std::pair{"single", 2},
+                                  std::pair{"Dual Channel", 2}, std::pair{"", 2}}) {
         fake->AddFile(std::string("/music/") + mode, std::string("1|3|0|128000|44100|0|2|") + mode + "|0|0|0|CBR|9|1|1");
         SetFile(std::string("/music/") + mode);
         EXPECT_EQ(player->Channels(), channels) << mode;
