@@ -13,7 +13,7 @@ using runtime::MemoryPropertyBag;
 using runtime::Variant;
 
 // A new control only disables its equalizer and saves nothing; an empty bag,
-// like InitProperties, gives the defaults.
+// like InitProperties, gives the defaults, which save nothing either.
 TEST_F(PlayerTest, AFreshControlSavesNothingAndLoadsTheDefaults) {
     player->Initialize();  // the constructor ran it already
     EXPECT_THAT(fake->calls, ElementsAre("eq_state(0)"));
@@ -29,6 +29,8 @@ TEST_F(PlayerTest, AFreshControlSavesNothingAndLoadsTheDefaults) {
         init ? player->InitProperties() : player->ReadProperties(bag);
         EXPECT_EQ(std::tuple(player->Filename(), player->ChangeInterval(), player->DeviceName()),
                   std::tuple(u"", 100, u"Maltrex Wave Mapper")) << init;
+        player->WriteProperties(bag);  // what was loaded is at the saved defaults
+        EXPECT_EQ(bag.Size(), 0u) << init;
     }
 }
 
