@@ -161,8 +161,9 @@ TEST_F(PlayerTest, FileNamesAreKeptOrDropped) {
 TEST_F(PlayerTest, ChannelsFollowTheModeAndTheReadOnlyPropertiesKeepTheirValue) {
     for (auto [mode, channels] : {std::pair{"Single Channel", 1}, std::pair{"NotSingle", 1}, std::pair{"single", 2},
                                   std::pair{"Dual Channel", 2}, std::pair{"", 2}}) {
-        fake->AddFile(std::string("/music/") + mode, std::string("1|3|0|128000|44100|0|2|") + mode + "|0|0|0|CBR|9|1|1");
-        SetFile(std::string("/music/") + mode);
+        const std::string path = std::string("/music/") + mode;
+        fake->AddFile(path, std::string("1|3|0|128000|44100|0|2|") + mode + "|0|0|0|CBR|9|1|1");
+        SetFile(path);
         EXPECT_EQ(player->Channels(), channels) << mode;
     }
     for (bool userMode : {true, false}) {

@@ -78,7 +78,8 @@ const Row kRows[] = {
 TEST_F(PlayerTest, EveryTriggerInEveryState) {
     for (const Row &row : kRows) {
         for (State before : {S, P, Z}) {
-            SCOPED_TRACE(std::string(row.trigger.name) + (before == S ? " stopped" : before == P ? " playing" : " paused"));
+            SCOPED_TRACE(std::string(row.trigger.name) + " from " + (before == S ? "stopped" : before == P ? "playing"
+                                                                                                         : "paused"));
             player.reset();  // a fresh player: the old one lets go of the timer and window first
             player = std::make_unique<CVMP3Player>(site, fake);
             SetFile(kSongA);
@@ -134,8 +135,9 @@ TEST_F(PlayerTest, FadeOutTimeIsCutToTwentyAndWrittenBack) {
 TEST_F(PlayerTest, SeekTargetsAreWorkedOutFromTheOriginAndClampedToTheTrack) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (auto [origin, value, target] : {std::tuple{2, -10.0, "190"}, std::tuple{0, 500.0, "200"},
-                                         std::tuple{0, -3.0, "0"}, std::tuple{0, 42.5, "42.5"}, std::tuple{1, 15.0, "45"},
-                                         std::tuple{1, -100.0, "0"}, std::tuple{2, 5.0, "200"}, std::tuple{7, 50.0, "0"},
+                                         std::tuple{0, -3.0, "0"}, std::tuple{0, 42.5, "42.5"},
+                                         std::tuple{1, 15.0, "45"}, std::tuple{1, -100.0, "0"},
+                                         std::tuple{2, 5.0, "200"}, std::tuple{7, 50.0, "0"},
                                          std::tuple{-1, 50.0, "0"}, std::tuple{0, nan, "0"}}) {
         StartPlaying();
         fake->status.position = 30;
@@ -207,8 +209,9 @@ TEST_F(PlayerTest, AnalysisDataIsReadByChannelAndIndexFromTheLastPoll) {
     site.Repaint();
     player->PlayStop();
     EXPECT_EQ(player->WaveFormData()[2 + 3 * 200], 2201);
-    for (auto [at, wave, spectrum] : {std::tuple{0, 2001, 3.0f}, std::tuple{127, 2128, 3.127f}, std::tuple{128, 2129, 0.f},
-                                      std::tuple{255, 2256, 0.f}, std::tuple{256, 0, 0.f}, std::tuple{-1, 0, 0.f}}) {
+    for (auto [at, wave, spectrum] : {std::tuple{0, 2001, 3.0f}, std::tuple{127, 2128, 3.127f},
+                                      std::tuple{128, 2129, 0.f}, std::tuple{255, 2256, 0.f},
+                                      std::tuple{256, 0, 0.f}, std::tuple{-1, 0, 0.f}}) {
         index = static_cast<int16_t>(at);
         EXPECT_EQ(player->GfxWaveFormSample(right, index), wave) << at;
         EXPECT_FLOAT_EQ(player->SpectrumAnalysis(right, index), spectrum) << at;
