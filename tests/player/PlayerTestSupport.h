@@ -1,51 +1,62 @@
 #pragma once
 // A player on the recording fake of the decoder library, on a control site
-// whose finish timer and notification window the test can fire by hand (they
-// still run on the message loop when the test runs it).
+// whose finish timer and notification window run only when the test fires
+// them.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "support/RecordingDecoderLibrary.h"
 #include "player/CVMP3Player.h"
-#include "support/RecordingControlSite.h"
 #include "runtime/MessageLoop.h"
-#include "runtime/NotifyWindow.h"
-#include "runtime/Timer.h"
 #include "support/Fixtures.h"
+#include "support/RecordingControlSite.h"
+#include "support/RecordingDecoderLibrary.h"
 
 namespace corvane::player::testing {
 
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using runtime::Text;
+
 class PlayerTestSite : public runtime::RecordingControlSite {
 public:
-    explicit PlayerTestSite(runtime::MessageLoop &loop) : RecordingControlSite(loop), loop_(loop) {}
-
-    std::unique_ptr<runtime::Timer> CreateTimer(std::function<void()> onTick) override;
-    std::unique_ptr<runtime::NotifyWindow> CreateNotifyWindow(std::function<void()> onRepaint) override;
-
-    // Runs the finish timer's tick now, as if it had fired (enabled or not).
-    void Tick();
-    // Runs the notification window's repaint now.
-    void Repaint();
-    bool HasTimer() const { return timer_ != nullptr; }
-    bool TimerEnabled() const;
-    int TimerInterval() const;
-    bool HasWindow() const { return window_ != nullptr; }
-
-    int CountEvents(const runtime::Text &name) const {
-        return static_cast<int>(std::count(events.begin(), events.end(), name));
+    using RecordingControlSite::RecordingControlSite;
+    std::unique_ptr<runtime::Timer> CreateTimer(std::function<void()> onTick) override {
+        return std::make_unique<HandTimer>(*this, std::move(onTick));
     }
+    std::unique_ptr<runtime::NotifyWindow> CreateNotifyWindow(std::function<void()> onRepaint) override {
+        return std::make_unique<HandWindow>(*this, std::move(onRepaint));
+    }
+    int32_t TwipsPerPixelX() const override { return twipsX; }
+    int32_t TwipsPerPixelY() const override { return twipsY; }
+
+    // The finish timer's tick (enabled or not) and the window's repaint, that
+    // is one status poll; empty once the player has let them go.
+    std::function<void()> Tick, Repaint;
+    int timerInterval = 0;
+    bool timerEnabled = false;
+    int32_t twipsX = 15, twipsY = 15;
 
 private:
-    class ObservedTimer;
-    class ObservedWindow;
-    runtime::MessageLoop &loop_;
-    ObservedTimer *timer_ = nullptr;
-    ObservedWindow *window_ = nullptr;
+    struct HandTimer : runtime::Timer {
+        HandTimer(PlayerTestSite &site, std::function<void()> tick) : site(site) { site.Tick = std::move(tick); }
+        ~HandTimer() override { site.Tick = nullptr; }
+        void SetInterval(int milliseconds) override { site.timerInterval = milliseconds; }
+        int Interval() const override { return site.timerInterval; }
+        void SetEnabled(bool on) override { site.timerEnabled = on; }
+        bool Enabled() const override { return site.timerEnabled; }
+        PlayerTestSite &site;
+    };
+    struct HandWindow : runtime::NotifyWindow {
+        HandWindow(PlayerTestSite &site, std::function<void()> paint) : site(site) { site.Repaint = std::move(paint); }
+        ~HandWindow() override { site.Repaint = nullptr; }
+        CorvaneNotifyHandle Handle() override { return reinterpret_cast<CorvaneNotifyHandle>(this); }
+        void Invalidate() override {}
+        PlayerTestSite &site;
+    };
 };
 
 // Frame-information text of a made-up 200-second stereo file.
@@ -55,20 +66,31 @@ using corvane::testing::TagBlock;
 class PlayerTest : public ::testing::Test {
 protected:
     static constexpr char kSongA[] = "/music/a.mp3";
-    static constexpr char kSongB[] = "/music/b.mp3";
 
-    void SetUp() override;
-
-    void SetFile(const std::string &path);
-    void StartPlaying();
-    // Runs one status poll that reads `status`.
-    void Poll(int16_t status);
-    // Library calls other than the file calls of the information entry.
-    std::vector<std::string> TransportCalls() const;
+    void SetUp() override {
+        fake->AddFile(kSongA, kStereoInfo, TagBlock({"Song A", "Artist A"}));
+        fake->AddFile("/music/b.mp3", kStereoInfo, TagBlock({"Song B", "Artist B"}));
+        player = std::make_unique<CVMP3Player>(site, fake);
+    }
+    void SetFile(const std::string &path) { player->SetFilename(runtime::FromUtf8(path)); }
+    void StartPlaying() {
+        SetFile(kSongA);
+        player->PlayStart();
+        ASSERT_TRUE(player->IsPlaying());
+    }
+    // Library calls other than the tag and frame-information calls of the
+    // file-information entry; get_status without its output arguments.
+    std::vector<std::string> TransportCalls() const {
+        std::vector<std::string> result;
+        for (const std::string &call : fake->calls)
+            if (call.find("id3_tag") == std::string::npos && call.rfind("get_frame_info", 0) != 0)
+                result.push_back(call.rfind("get_status", 0) == 0 ? "get_status" : call);
+        return result;
+    }
 
     runtime::MessageLoop loop;
     PlayerTestSite site{loop};
-    std::shared_ptr<decoder::RecordingDecoderLibrary> fake;
+    std::shared_ptr<decoder::RecordingDecoderLibrary> fake = std::make_shared<decoder::RecordingDecoderLibrary>();
     std::unique_ptr<CVMP3Player> player;
 };
 
