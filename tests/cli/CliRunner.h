@@ -23,6 +23,5 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
                      const RunOptions &options = {});
 
 std::string ReadFileBytes(const std::string &path);
-void WriteFileBytes(const std::string &path, const std::string &bytes);
 
 }  // namespace corvane::testing

@@ -11,7 +11,7 @@ namespace corvane::cli {
 namespace {
 
 TEST(StatusParts, TimeBarsAndLevels) {
-    for (auto [seconds, text] : {std::pair{0.0, "0:00"}, {5.9, "0:05"}, {599, "9:59"}, {3599, "59:59"},
+    for (auto [seconds, text] : {std::pair{0.0, "0:00"}, {5.9, "0:05"}, {599, "9:59"}, {3599, "59:59"}, {3600, "1:00:00"},
                                  {3725, "1:02:05"}, {-4, "0:00"}, {1.0 / 0.0, "0:00"}})
         EXPECT_EQ(FormatTime(seconds), text) << seconds;
     for (auto [share, text] : {std::pair{0.5, "##--"}, {1.0, "####"}, {7.0, "####"}, {-1.0, "----"}, {0.0 / 0.0, "----"}})

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -27,10 +28,9 @@ struct Row {
     std::string sh;                // shell words run before cvmp3 ("$0" is cvmp3)
 };
 
-// '@' stands for the scratch folder, '%' for the fixture folder.
+// '@' stands for the scratch folder.
 std::string Expand(std::string text, const std::string &folder) {
-    for (size_t at; (at = text.find_first_of("@%")) != std::string::npos;)
-        text.replace(at, 1, text[at] == '@' ? folder : FixtureDir());
+    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, folder);
     return text;
 }
 
@@ -51,12 +51,10 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
              {"u.mp3", "l3_mpeg1_cbr192_stereo.mp3"}, {"big.mp3", "l3_mpeg1_cbr128_joint_v1.mp3"}})
         fs::copy_file(FixturePath(fixture), folder + "/" + name);
     fs::resize_file(folder + "/big.mp3", int64_t{3} << 30);  // sparse: the audio, then zeros
-    WriteFileBytes(folder + "/binary.m3u", std::string("\0\x01\x02#EXTM3U", 10));
-    WriteFileBytes(folder + "/plain.txt", "x");
-    WriteFileBytes(folder + "/two.m3u", "#EXTM3U\r\n" + folder + "/d.mp3\r\n" + folder + "/a.mp3\r\n");
-    WriteFileBytes(folder + "/old.m3u", "\xEF\xBB\xBF#EXTM3U\n" + folder + "/a.mp3\n" + folder + "/gone.mp3\n");
-    std::vector<std::string> sixty = {"list", "add", "my.m3u"};
-    sixty.resize(63, "a.mp3");
+    std::ofstream(folder + "/binary.m3u") << std::string("\0\x01\x02#EXTM3U", 10);
+    std::ofstream(folder + "/plain.txt") << "x";
+    std::ofstream(folder + "/two.m3u") << "#EXTM3U\r\n" + folder + "/d.mp3\r\n" + folder + "/a.mp3\r\n";
+    std::ofstream(folder + "/old.m3u") << "\xEF\xBB\xBF#EXTM3U\n" + folder + "/a.mp3\n" + folder + "/gone.mp3\n";
 
     const std::string ver = CORVANE_VERSION_TEXT;
     std::vector<Row> rows = {
@@ -64,15 +62,10 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
         {{"dance"}, 2, {}, "cvmp3: no command 'dance'\nTry 'cvmp3 --help'.\n"},
         {{"--help"}, 0, {"Usage: cvmp3 COMMAND"}},
         {{"help", "list"}, 0, {"Usage: cvmp3 list show LIST\n"}},
-        {{"help", "dance"}, 2, {}, "cvmp3: no command 'dance'\n"},
         {{"info", "-h"}, 0, {"Usage: cvmp3 info"}},
-        {{"tag", "--help"}, 0, {"Usage: cvmp3 tag"}},
-        {{"play", "--help"}, 0, {"Usage: cvmp3 play"}},
         {{"--version"}, 0, {"CorvaneMP3 Version " + ver + "\n"}},
-        {{"about"}, 0, {"CorvaneMP3\nVersion " + ver + "\n\n"}},
         // Options: unknown ones, missing and unwanted values; "--" ends them, a negative number is a word.
         {{"tag", "t.mp3", "--tilte", "x"}, 2, {}, "cvmp3 tag: unknown option '--tilte'\nTry 'cvmp3 tag --help'.\n"},
-        {{"info", "-x", "a.mp3"}, 2, {}, "cvmp3 info: unknown option '-x'\n"},
         {{"play", "--output"}, 2, {}, "cvmp3 play: option --output needs a value\nTry 'cvmp3 play --help'.\n"},
         {{"info", "--json=yes", "a.mp3"}, 2, {}, "cvmp3 info: option --json takes no value\n"},
         {{"info", "--", "--json"}, 1, {}, "cvmp3: --json: error 53: "},
@@ -116,10 +109,7 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
         {{"list", "sort", "my.m3u", "artist"}, 0, {}, "", "b d a c"},
         {{"list", "sort", "my.m3u", "title", "descending"}, 0, {}, "", "c a d b"},
         {{"list", "sort", "my.m3u", "time"}, 0, {}, "", "d c a b"},
-        {{"list", "sort", "my.m3u", "file", "shuffle"}, 0, {"Total: 4 entries, 0:11\n"}},
-        {{"list", "sort", "my.m3u", "file", "ascending"}, 0, {}, "", "a b c d"},
-        {{"list", "show", "my.m3u"}, 0, {"   1.     0:03  Fixture-Artist - Fixture-Title\n   2.     0:03  @/b.mp3\n",
-                                           "Total: 4 entries, 0:11\n"}},
+        {{"list", "show", "my.m3u"}, 0, {"   3.     0:03  Fixture-Artist - Fixture-Title\n   4.     0:03  @/b.mp3\nTotal: 4 entries, 0:11\n"}},
         // What list refuses; a refused command changes no file.
         {{"list", "show", "missing.m3u"}, 1, {}, "cvmp3: missing.m3u: error 53: "},
         {{"list", "show", "binary.m3u"}, 1, {}, "cvmp3: @/binary.m3u: is not a play list: it holds binary data\n"},
@@ -131,7 +121,6 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
         {{"list", "move", "my.m3u", "0", "down"}, 1, {}, "there is no entry 0 (the list has 4)\n"},
         {{"list", "move", "my.m3u", "1", "sideways"}, 2, {}, "cvmp3 list: unknown movement 'sideways'\nTry 'cvmp3 list --help'.\n"},
         {{"list", "move", "my.m3u", "1", "after"}, 2, {}, "cvmp3 list: after needs N\n"},
-        {{"list", "move", "my.m3u", "1", "up", "2"}, 2, {}, "cvmp3 list: too many words\n"},
         {{"list", "move", "my.m3u", "x", "up"}, 2, {}, "cvmp3 list: FROM must be a whole number, not 'x'\n"},
         {{"list", "sort", "my.m3u", "colour"}, 2, {}, "cvmp3 list: unknown sort key 'colour'\n"},
         {{"list", "sort", "my.m3u", "file", "upwards"}, 2, {}, "cvmp3 list: unknown sort order 'upwards'\n"},
@@ -153,13 +142,14 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
         // Writers side by side wait for each other; a save that fails leaves the old list.
         {{"list", "show", "par.m3u"}, 0, {"Total: 16 entries"}, "", "",
          "for i in $(seq 16); do cp b.mp3 f$i.mp3; \"$0\" list add par.m3u f$i.mp3 >/dev/null 2>&1 & done; wait; "},
-        {sixty, 1, {}, "cvmp3: @/my.m3u: the list could not be saved; the file is as it was\n", "a b c d", "ulimit -f 2; "},
+        {{"list", "add", "my.m3u"}, 1, {}, "cvmp3: @/my.m3u: the list could not be saved; the file is as it was\n", "d c a b",
+         "ulimit -f 2; set -- \"$@\" $(yes a.mp3 | head -n 60); "},
         // play: plain status lines on a pipe; failures are reported and the rest plays.
         {{"play", "a.mp3"}, 0, {"Playing 1/1: Fixture-Artist - Fixture-Title  (MPEG 1 Layer 3, 44100 Hz, Joint Stereo, 0:03)\n[Playing] ",
                                " / 0:03  track 1/1  VU L ", "Finished.\n"}},
         {{"play", "--output", "out.wav", "--fast", "two.m3u", "d.mp3"}, 0,
          {"Playing 1/3: d.mp3  (", "Playing 2/3: Fixture-Artist - Fixture-Title", "Playing 3/3: d.mp3", "Finished.\n"}},
-        {{"play", "--output", "demo.wav", "--fast"}, 0, {"Demo track: %/demo.mp3\n", "Finished.\n"}},
+        {{"play", "--output", "demo.wav", "--fast"}, 0, {"Demo track: " + FixtureDir() + "/demo.mp3\n", "Finished.\n"}},
         {{"play", "--output", "out.wav", "--fast", "missing.mp3", "d.mp3"}, 1, {"Playing 1/1: d.mp3", "Finished.\n"},
          "cvmp3: missing.mp3: error 53: Can't find specified file. (File not found)\n"},
         {{"play", "missing.mp3"}, 1, {}, "cvmp3: missing.mp3: error 53: Can't find specified file. (File not found)\ncvmp3: nothing to play\n"},
@@ -174,24 +164,20 @@ TEST(Transcript, EachCommandLineGivesItsOutputAndExitStatus) {
                         "(set CORVANEMP3_OUTPUT to choose another)\n", "",
                         "unset CORVANEMP3_OUTPUT; export ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0; "});
     for (const Row &row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.args));
         std::vector<std::string> args = {"-c", row.sh + "exec \"$0\" \"$@\"", CliPath()};
         for (const auto &word : row.args) args.push_back(Expand(word, folder));
-        const std::string shown = row.args.empty() ? "(no words)" : row.args[0] + " " + (row.args.size() > 1 ? row.args[1] : "");
-        std::map<std::string, std::string> before;
+        std::map<std::string, std::string> before;  // a command that fails changes no file
         for (const char *name : {"/my.m3u", "/old.m3u", "/t.mp3"}) before[name] = ReadFileBytes(folder + name);
         RunResult run = RunProgram("/bin/sh", args, {.environment = {{"CORVANEMP3_OUTPUT", "null"}}, .folder = folder});
-        EXPECT_EQ(run.exitStatus, row.status) << shown << "\n" << run.out << run.err;
-        size_t at = 0;
-        for (const auto &part : row.out) {
-            const size_t found = run.out.find(Expand(part, folder), at);
-            at = found == std::string::npos ? at : found;
-            EXPECT_NE(found, std::string::npos) << shown << ": no\n" << Expand(part, folder) << "\nin\n" << run.out;
-        }
-        if (row.err.empty()) EXPECT_EQ(run.err, "") << shown;
-        else EXPECT_NE(run.err.find(Expand(row.err, folder)), std::string::npos) << shown << ":\n" << run.err;
-        if (!row.order.empty()) EXPECT_EQ(Order(folder + "/" + row.args[2]), row.order) << shown;
+        EXPECT_EQ(run.exitStatus, row.status) << run.out << run.err;
+        for (size_t part = 0, at = 0; part < row.out.size(); ++part, ++at)
+            EXPECT_NE(at = run.out.find(Expand(row.out[part], folder), at), std::string::npos) << row.out[part] << "\nin\n" << run.out;
+        if (row.err.empty()) EXPECT_EQ(run.err, "");
+        else EXPECT_NE(run.err.find(Expand(row.err, folder)), std::string::npos) << run.err;
+        if (!row.order.empty()) EXPECT_EQ(Order(folder + "/" + row.args[2]), row.order);
         for (const auto &[name, bytes] : before)
-            if (row.status != 0) EXPECT_EQ(ReadFileBytes(folder + name), bytes) << shown << " changed " << name;
+            if (row.status != 0) EXPECT_EQ(ReadFileBytes(folder + name), bytes) << name;
     }
     WavAudio audio;
     EXPECT_TRUE(ReadWav(folder + "/out.wav", audio) && ReadWav(folder + "/demo.wav", audio));
