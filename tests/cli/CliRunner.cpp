@@ -5,11 +5,8 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "support/Paths.h"
 
 namespace corvane::testing {
 
@@ -23,15 +20,12 @@ std::string ShellQuote(const std::string &text) {
 
 }  // namespace
 
-// The child runs through sh: env sets its variables, timeout kills it when it
+// The child runs through sh: env adds its variables, timeout kills it when it
 // overstays, and its standard error goes to a file read afterwards.
 RunResult RunProgram(const std::string &program, const std::vector<std::string> &arguments,
                      const RunOptions &options) {
     std::string command = "exec env";
-    for (const auto &[name, value] : options.environment)  // env takes -u before any assignment
-        if (!value) command += " -u " + ShellQuote(name);
-    for (const auto &[name, value] : options.environment)
-        if (value) command += " " + ShellQuote(name + "=" + *value);
+    for (const auto &[name, value] : options.environment) command += " " + ShellQuote(name + "=" + value);
     command += " timeout -s KILL " + std::to_string(options.timeoutSeconds) + " " + ShellQuote(program);
     for (const auto &argument : arguments) command += " " + ShellQuote(argument);
     if (!options.folder.empty()) command = "cd " + ShellQuote(options.folder) + " && " + command;
@@ -51,22 +45,9 @@ RunResult RunProgram(const std::string &program, const std::vector<std::string> 
     return result;
 }
 
-RunResult RunCli(const std::vector<std::string> &arguments, RunOptions options) {
-    if (!options.environment.count("CORVANEMP3_OUTPUT")) options.environment["CORVANEMP3_OUTPUT"] = "null";
-    return RunProgram(CliPath(), arguments, options);
-}
-
 std::string ReadFileBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-void CopyFile(const std::string &from, const std::string &to) {
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace corvane::testing

@@ -2,7 +2,6 @@
 // Runs the built cvmp3 (or any program) as a child process with its own
 // environment and folder, and collects its output and exit status.
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::map<std::string, std::optional<std::string>> environment;  // nullopt removes a variable
+    std::map<std::string, std::string> environment;  // added to the test's own
     std::string folder;                                               // empty: the test's own
     int timeoutSeconds = 60;                                          // then the child is killed
 };
@@ -23,11 +22,6 @@ struct RunOptions {
 RunResult RunProgram(const std::string &program, const std::vector<std::string> &arguments,
                      const RunOptions &options = {});
 
-// cvmp3 with the null output, so that nothing ever reaches an audio device.
-RunResult RunCli(const std::vector<std::string> &arguments, RunOptions options = {});
-
 std::string ReadFileBytes(const std::string &path);
-void WriteFileBytes(const std::string &path, const std::string &bytes);
-void CopyFile(const std::string &from, const std::string &to);
 
 }  // namespace corvane::testing
