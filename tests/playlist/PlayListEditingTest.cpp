@@ -16,24 +16,14 @@ protected:
 };
 
 TEST_F(PlayListEditingTest, AFailedAddRaisesAndChangesNothing) {
-    library->AddFile("noise.bin", "").frameResult = 0;
     ASSERT_TRUE(Add("V", kOmitted, kOmitted, Text(u"Song")));
-    const Text notFound = u"Can't find specified file. (File not found)";
     const Text keyInUse = u"This key is already associated with an element of this collection.";
     const Text addSource = u"CorvaneMP3.CVMP3PlayList.AddEntry";
-    struct Case {
-        const char *name;
-        Variant before;
-        Text key;
-        int32_t number;
-        Text description, source;
-    };
+    struct Case { const char *name; Variant before; Text key; int32_t number; Text description, source; };
     const Case cases[] = {
         {"W", kOmitted, u"song", 457, keyInUse, addSource},  // keys match without regard to case
         {"W", int32_t{2}, u"k", 457, keyInUse, addSource},   // with a key, a missing position is 457 too
-        {"missing.mp3", kOmitted, u"key", 53, notFound, u"CVMP3Player"},
-        {"", kOmitted, u"", 53, notFound, u"CVMP3Player"},
-        {"noise.bin", kOmitted, u"key", 30075, u"File is not a recognized audio file format.", u"CVMP3Player"},
+        {"missing.mp3", kOmitted, u"key", 53, u"Can't find specified file. (File not found)", u"CVMP3Player"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,12 +76,7 @@ TEST_F(PlayListEditingTest, RemovalShiftsLaterEntriesAndFreesTheKey) {
 }
 
 TEST_F(PlayListEditingTest, MovesFollowTheMovementTable) {
-    struct Case {
-        int32_t from;
-        CorvanePlayListMovement moveTo;
-        int32_t target;
-        std::string order;
-    };
+    struct Case { int32_t from; CorvanePlayListMovement moveTo; int32_t target; std::string order; };
     const Case cases[] = {
         {3, corMP3MoveNone, 0, "VWXYZ"},       {3, corMP3MoveUpOne, 0, "VXWYZ"},
         {1, corMP3MoveUpOne, 0, "VWXYZ"},      {3, corMP3MoveDownOne, 0, "VWYXZ"},

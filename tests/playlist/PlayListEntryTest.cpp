@@ -67,8 +67,7 @@ protected:
 
 TEST_F(PlayListEntryTest, WithoutAFileStreamFieldsAreEmptyAndTagMembersRaiseFileNotFound) {
     EXPECT_EQ(StreamOf(*entry), "0|0|0|0|0||0|0|0|0|0");
-    EXPECT_EQ(entry->Key(), u"");
-    EXPECT_EQ(entry->Tag(), u"");
+    EXPECT_EQ(entry->Key() + entry->Tag(), u"");
 
     std::u16string none;
     EXPECT_EQ(entry->SetFileName(none), 53);
@@ -87,12 +86,7 @@ TEST_F(PlayListEntryTest, WithoutAFileStreamFieldsAreEmptyAndTagMembersRaiseFile
 }
 
 TEST_F(PlayListEntryTest, SetFileNameReportsEachKindOfRefusal) {
-    struct Case {
-        const char *what;
-        int16_t tagResult, frameResult;
-        int32_t expected;
-        size_t frameCalls;
-    };
+    struct Case { const char *what; int16_t tagResult, frameResult; int32_t expected; size_t frameCalls; };
     for (Case c : {Case{"not audio", 0, 0, 30075, 1}, Case{"frame info: no such file", 0, 53, 53, 1},
                    Case{"tag unreadable", 30074, 1, 30074, 0}, Case{"tag: no such file", 53, 1, 53, 0},
                    Case{"accepted", 0, 7, 0, 1}}) {
@@ -113,11 +107,7 @@ TEST_F(PlayListEntryTest, SetFileNameReportsEachKindOfRefusal) {
 // Each row is taken after the full text, so a field that is missing, or
 // does not convert, shows the full text's value.
 TEST_F(PlayListEntryTest, FrameFieldsAreTakenWhereTheyConvert) {
-    struct Case {
-        const char *what;
-        std::string info;
-        std::string expected;
-    };
+    struct Case { const char *what; std::string info, expected; };
     const Case cases[] = {
         {"all fields", kFullFrameInfo, kFullFields},
         {"only 13 fields", "2.5|2|1000|64000|22050|1|1|Single Channel|0|1|0|CBR|1000",
@@ -133,7 +123,6 @@ TEST_F(PlayListEntryTest, FrameFieldsAreTakenWhereTheyConvert) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(Take("/m/full.mp3", kFullFrameInfo), 0);
         ASSERT_EQ(Take("/m/a.mp3", c.info), 0);
-        EXPECT_EQ(entry->Filename(), u"/m/a.mp3");
         fake->ClearCalls();
         EXPECT_EQ(StreamOf(*entry), c.expected);
         EXPECT_THAT(fake->calls, IsEmpty()) << "stream properties never call the library";
