@@ -12,16 +12,10 @@ namespace {
 using runtime::FromUtf8;
 
 TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
-    struct Case {
-        Text text, search;
-        std::optional<int32_t> start;
-        int32_t expected;
-    };
+    struct Case { Text text, search; std::optional<int32_t> start; int32_t expected; };
     const Case cases[] = {
-        {u"C:\\a\\b.mp3", u"\\", std::nullopt, 5},
-        {u"b.mp3", u"\\", std::nullopt, 0},
-        {u"aaa", u"aa", std::nullopt, 2},
-        {u"abcabc", u"abc", std::nullopt, 4},
+        {u"C:\\a\\b.mp3", u"\\", std::nullopt, 5}, {u"b.mp3", u"\\", std::nullopt, 0},
+        {u"aaa", u"aa", std::nullopt, 2},      {u"abcabc", u"abc", std::nullopt, 4},
         {u"abcabc", u"abc", 5, 1},          {u"abcabc", u"abc", 6, 4},
         {u"abc", u"ABC", std::nullopt, 0},  // letter case counts
         {u"abc", u"", std::nullopt, 0},     {u"abc", u"c", 0, 0},
@@ -33,33 +27,22 @@ TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
 }
 
 TEST(GetParentFolder, FolderPartByThePlatformsRules) {
-    struct Case {
-        Text path, expected, pathAfter;
-    };
+    struct Case { Text path, expected, pathAfter; };
 #ifdef _WIN32
     const Case cases[] = {
-        {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"},
-        {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
-        {u"list.m3u", u"", u"list.m3u"},
-        {u"/list.m3u", u"\\", u"/list.m3u"},
+        {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"}, {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
+        {u"list.m3u", u"", u"list.m3u"},     {u"/list.m3u", u"\\", u"/list.m3u"},
         {u"C:/music/list.m3u", u"C:/music", u"C:/music/list.m3u"},
         {u"C:\\music\\", u"C:\\", u"C:\\music"},  // the trailing separator goes from the caller's text
-        {u"C:\\", u"C:\\", u"C:\\"},
-        {u"/", u"/", u"/"},
-        {u"", u"", u""},
-        {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
+        {u"C:\\", u"C:\\", u"C:\\"}, {u"/", u"/", u"/"}, {u"", u"", u""}, {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
         {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
     };
 #else  // only "/" separates folders, and the root folder is "/"
     const Case cases[] = {
-        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
-        {u"/list.m3u", u"/", u"/list.m3u"},
+        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"}, {u"/list.m3u", u"/", u"/list.m3u"},
         {u"/music/", u"/", u"/music"},  // the trailing separator goes from the caller's text
-        {u"/", u"/", u"/"},
-        {u"ab/x.m3u", u"ab", u"ab/x.m3u"},
-        {u"list.m3u", u"", u"list.m3u"},
-        {u"C:\\music\\list.m3u", u"", u"C:\\music\\list.m3u"},
-        {u"", u"", u""},
+        {u"/", u"/", u"/"},  {u"ab/x.m3u", u"ab", u"ab/x.m3u"},  {u"list.m3u", u"", u"list.m3u"},
+        {u"C:\\music\\list.m3u", u"", u"C:\\music\\list.m3u"}, {u"", u"", u""},
     };
 #endif
     for (const auto &[path, expected, pathAfter] : cases) {
@@ -73,9 +56,8 @@ class DirectoryExistsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root_ = testing::MakeScratchDir("corvane-paths");
-        std::filesystem::create_directory(root_ + "/music");
-        std::filesystem::create_directory(root_ + "/empty");
-        std::filesystem::create_directory(std::filesystem::path(FromUtf8(root_ + "/m\u00fcsik")));
+        for (const char *folder : {"/music", "/empty", "/m\u00fcsik"})
+            std::filesystem::create_directory(std::filesystem::path(FromUtf8(root_ + folder)));
         std::ofstream(root_ + "/music/song.mp3") << "x";
         std::ofstream(root_ + "/notes.txt") << "x";
     }
