@@ -85,15 +85,10 @@ TEST(AboutBox, PaintingSplitsAtTheMiddleOfEachGapRoundingHalvesToEven) {
     EXPECT_EQ(MiddleOfGap(10, 5, 0.5), 8);   // 15.5 -> 16
     EXPECT_EQ(MiddleOfGap(10, 5, 1.5), 8);   // 16.5 -> 16
     EXPECT_EQ(MiddleOfGap(10, 5, 2.5), 9);   // 17.5 -> 18
-    PaintLayout layout;
-    layout.dialogWidth = 400;
-    layout.activeX = {100, 40, 150, 20};
-    layout.version = {100, 70, 150, 15};  // band edge (40 + 20 + 70) / 2 = 65
-    layout.description = {100, 100, 250, 60};
-    layout.disclaimer = {100, 181, 250, 40};  // rule (100 + 60 + 181) / 2 = 170
-    layout.icon = layout.icon256 = {10, 10, 43, 233};
-    layout.ok = {300, 250, 80, 25};
-    const auto steps = PaintSteps(layout);
+    // Width; the ActiveX line and the version, band edge (40 + 20 + 70) / 2 = 65; the description and the
+    // disclaimer, rule (100 + 60 + 181) / 2 = 170; both pictures; the OK button.
+    const auto steps = PaintSteps({400, {100, 40, 150, 20}, {100, 70, 150, 15}, {100, 100, 250, 60}, {100, 181, 250, 40},
+                                   {10, 10, 43, 233}, {10, 10, 43, 233}, {300, 250, 80, 25}});
     using enum SystemColour;
     EXPECT_EQ(steps.front(), (PaintStep{PaintStep::Fill, 0, 0, 400, 65, White}));
     EXPECT_EQ(steps[2], (PaintStep{PaintStep::Fill, 14, 65, 56, 246, ButtonShadow}));
