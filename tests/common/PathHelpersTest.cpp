@@ -52,25 +52,14 @@ TEST(GetParentFolder, FolderPartByThePlatformsRules) {
     }
 }
 
-class DirectoryExistsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root_ = testing::MakeScratchDir("corvane-paths");
-        for (const char *folder : {"/music", "/empty", "/m\u00fcsik"})
-            std::filesystem::create_directory(std::filesystem::path(FromUtf8(root_ + folder)));
-        std::ofstream(root_ + "/music/song.mp3") << "x";
-        std::ofstream(root_ + "/notes.txt") << "x";
-    }
-    void TearDown() override { std::filesystem::remove_all(root_); }
-
-    bool Exists(const std::string &relative) { return DirectoryExists(FromUtf8(root_ + relative)); }
-
-    std::string root_;
-};
-
 // True only for a folder, where "\\" separates folders too; wildcards in the
 // last component match when they find folders alone.
-TEST_F(DirectoryExistsTest, TrueOnlyForAFolder) {
+TEST(DirectoryExists, TrueOnlyForAFolder) {
+    const std::string root = testing::MakeScratchDir("corvane-paths");
+    for (const char *folder : {"/music", "/empty", "/m\u00fcsik"})
+        std::filesystem::create_directory(std::filesystem::path(FromUtf8(root + folder)));
+    std::ofstream(root + "/music/song.mp3") << "x";
+    std::ofstream(root + "/notes.txt") << "x";
     EXPECT_FALSE(DirectoryExists(u"") || DirectoryExists(u"   "));
 #ifndef _WIN32
     EXPECT_TRUE(DirectoryExists(u"/"));  // the parent folder of "/list.m3u"; Windows searches need a drive
@@ -79,7 +68,8 @@ TEST_F(DirectoryExistsTest, TrueOnlyForAFolder) {
                                     {"/notes.txt", false}, {"/music/song.mp3", false}, {"/missing/deeper", false},
                                     {"/mus*", true}, {"/e?pty", true}, {"/empty/*", true}, {"/*", false},
                                     {"/music/*", false}, {"/nothing*", false}, {"/*.txt", false}})
-        EXPECT_EQ(Exists(relative), exists) << relative;
+        EXPECT_EQ(DirectoryExists(FromUtf8(root + relative)), exists) << relative;
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace
