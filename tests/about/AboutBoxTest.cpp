@@ -23,7 +23,7 @@ public:
     int32_t DesktopCapability(uint32_t index) override { return index == kColourPlanes ? planes : bits; }
     KeyHandle OpenKey(uint32_t, const Text &name, uint32_t access) override {
         calls.push_back("open " + runtime::ToUtf8(name) + " " + std::to_string(access));
-        return std::ranges::any_of(registry, [&](auto &item) { return item.first.starts_with(name + u"|"); });
+        return std::ranges::any_of(registry, [&](auto &item) { return item.first.starts_with(name + u"|"); }) ? 1 : 0;
     }
     std::optional<RegistryValue> QueryValue(KeyHandle, const Text &name, uint32_t) override {
         auto found = std::ranges::find_if(registry, [&](auto &item) { return item.first.ends_with(u"|" + name); });
