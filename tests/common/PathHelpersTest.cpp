@@ -12,16 +12,10 @@ namespace {
 using runtime::FromUtf8;
 
 TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
-    struct Case {
-        Text text, search;
-        std::optional<int32_t> start;
-        int32_t expected;
-    };
+    struct Case { Text text, search; std::optional<int32_t> start; int32_t expected; };
     const Case cases[] = {
-        {u"C:\\a\\b.mp3", u"\\", std::nullopt, 5},
-        {u"b.mp3", u"\\", std::nullopt, 0},
-        {u"aaa", u"aa", std::nullopt, 2},
-        {u"abcabc", u"abc", std::nullopt, 4},
+        {u"C:\\a\\b.mp3", u"\\", std::nullopt, 5}, {u"b.mp3", u"\\", std::nullopt, 0},
+        {u"aaa", u"aa", std::nullopt, 2},      {u"abcabc", u"abc", std::nullopt, 4},
         {u"abcabc", u"abc", 5, 1},          {u"abcabc", u"abc", 6, 4},
         {u"abc", u"ABC", std::nullopt, 0},  // letter case counts
         {u"abc", u"", std::nullopt, 0},     {u"abc", u"c", 0, 0},
@@ -33,33 +27,22 @@ TEST(FindLast, LastMatchWithOverlapsAndAStartLimit) {
 }
 
 TEST(GetParentFolder, FolderPartByThePlatformsRules) {
-    struct Case {
-        Text path, expected, pathAfter;
-    };
+    struct Case { Text path, expected, pathAfter; };
 #ifdef _WIN32
     const Case cases[] = {
-        {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"},
-        {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
-        {u"list.m3u", u"", u"list.m3u"},
-        {u"/list.m3u", u"\\", u"/list.m3u"},
+        {u"C:\\music\\list.m3u", u"C:\\music", u"C:\\music\\list.m3u"}, {u"C:\\list.m3u", u"C:\\", u"C:\\list.m3u"},
+        {u"list.m3u", u"", u"list.m3u"},     {u"/list.m3u", u"\\", u"/list.m3u"},
         {u"C:/music/list.m3u", u"C:/music", u"C:/music/list.m3u"},
         {u"C:\\music\\", u"C:\\", u"C:\\music"},  // the trailing separator goes from the caller's text
-        {u"C:\\", u"C:\\", u"C:\\"},
-        {u"/", u"/", u"/"},
-        {u"", u"", u""},
-        {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
+        {u"C:\\", u"C:\\", u"C:\\"}, {u"/", u"/", u"/"}, {u"", u"", u""}, {u"ab/x.m3u", u"ab\\", u"ab/x.m3u"},
         {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
     };
 #else  // only "/" separates folders, and the root folder is "/"
     const Case cases[] = {
-        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"},
-        {u"/list.m3u", u"/", u"/list.m3u"},
+        {u"/home/u/list.m3u", u"/home/u", u"/home/u/list.m3u"}, {u"/list.m3u", u"/", u"/list.m3u"},
         {u"/music/", u"/", u"/music"},  // the trailing separator goes from the caller's text
-        {u"/", u"/", u"/"},
-        {u"ab/x.m3u", u"ab", u"ab/x.m3u"},
-        {u"list.m3u", u"", u"list.m3u"},
-        {u"C:\\music\\list.m3u", u"", u"C:\\music\\list.m3u"},
-        {u"", u"", u""},
+        {u"/", u"/", u"/"},  {u"ab/x.m3u", u"ab", u"ab/x.m3u"},  {u"list.m3u", u"", u"list.m3u"},
+        {u"C:\\music\\list.m3u", u"", u"C:\\music\\list.m3u"}, {u"", u"", u""},
     };
 #endif
     for (const auto &[path, expected, pathAfter] : cases) {
@@ -69,26 +52,14 @@ TEST(GetParentFolder, FolderPartByThePlatformsRules) {
     }
 }
 
-class DirectoryExistsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root_ = testing::MakeScratchDir("corvane-paths");
-        std::filesystem::create_directory(root_ + "/music");
-        std::filesystem::create_directory(root_ + "/empty");
-        std::filesystem::create_directory(std::filesystem::path(FromUtf8(root_ + "/m\u00fcsik")));
-        std::ofstream(root_ + "/music/song.mp3") << "x";
-        std::ofstream(root_ + "/notes.txt") << "x";
-    }
-    void TearDown() override { std::filesystem::remove_all(root_); }
-
-    bool Exists(const std::string &relative) { return DirectoryExists(FromUtf8(root_ + relative)); }
-
-    std::string root_;
-};
-
 // True only for a folder, where "\\" separates folders too; wildcards in the
 // last component match when they find folders alone.
-TEST_F(DirectoryExistsTest, TrueOnlyForAFolder) {
+TEST(DirectoryExists, TrueOnlyForAFolder) {
+    const std::string root = testing::MakeScratchDir("corvane-paths");
+    for (const char *folder : {"/music", "/empty", "/m\u00fcsik"})
+        std::filesystem::create_directory(std::filesystem::path(FromUtf8(root + folder)));
+    std::ofstream(root + "/music/song.mp3") << "x";
+    std::ofstream(root + "/notes.txt") << "x";
     EXPECT_FALSE(DirectoryExists(u"") || DirectoryExists(u"   "));
 #ifndef _WIN32
     EXPECT_TRUE(DirectoryExists(u"/"));  // the parent folder of "/list.m3u"; Windows searches need a drive
@@ -97,7 +68,8 @@ TEST_F(DirectoryExistsTest, TrueOnlyForAFolder) {
                                     {"/notes.txt", false}, {"/music/song.mp3", false}, {"/missing/deeper", false},
                                     {"/mus*", true}, {"/e?pty", true}, {"/empty/*", true}, {"/*", false},
                                     {"/music/*", false}, {"/nothing*", false}, {"/*.txt", false}})
-        EXPECT_EQ(Exists(relative), exists) << relative;
+        EXPECT_EQ(DirectoryExists(FromUtf8(root + relative)), exists) << relative;
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace

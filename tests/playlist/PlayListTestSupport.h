@@ -21,13 +21,6 @@ using runtime::Text;
 using runtime::Variant;
 using Names = std::vector<std::string>;
 
-// The file names of the entries, in list order.
-inline Names NamesOf(const playlist::CVMP3PlayList &list) {
-    Names names;
-    for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
-    return names;
-}
-
 class PlayListTest : public ::testing::Test {
 protected:
     // A made-up audio file of `seconds`, with an ID3v1 tag when a title or an
@@ -45,8 +38,12 @@ protected:
     void AddAll(const Names &names) {
         for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name;
     }
-    Names Listed() const { return NamesOf(list); }
-    // The names joined without a separator: "VWX" for the entries V, W and X.
+    // The file names of the entries, in list order, and joined: "VWX" for the entries V, W and X.
+    Names Listed() const {
+        Names names;
+        for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
+        return names;
+    }
     std::string Order() const {
         std::string order;
         for (const std::string &name : Listed()) order += name;
