@@ -80,13 +80,4 @@ std::string TagBlock(const FixtureTag &tag, char fill, const std::string &marker
     return block + static_cast<char>(tag.genre);
 }
 
-// The sine sits in subband 2 (left) or 3 (right), 150 Hz from the subband's
-// lower edge; an odd subband is mirrored in frequency.
-double LayerOneToneHz(int sampleRate, int channel) {
-    const int subband = channel == 0 ? 2 : 3;
-    const double width = sampleRate / 64.0;
-    constexpr double kOffset = 150.0;
-    return subband % 2 == 0 ? subband * width + kOffset : (subband + 1) * width - kOffset;
-}
-
 }  // namespace corvane::testing

@@ -71,8 +71,4 @@ const std::vector<BadFixture> &BadFixtures();
 constexpr const char *kTruncatedFixture = "bad_truncated.mp3";
 constexpr int64_t kTruncatedWholeFrames = 46;
 
-// A Layer I fixture carries in channel c a sine placed in one subband;
-// this is the frequency it decodes to.
-double LayerOneToneHz(int sampleRate, int channel);
-
 }  // namespace corvane::testing
