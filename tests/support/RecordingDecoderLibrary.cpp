@@ -95,14 +95,12 @@ int32_t RecordingDecoderLibrary::GetVisInfo(CorvaneVisInfo *info) {
 // File calls answer from `files`; a result scripted under the entry point's
 // name in `results` takes precedence over the file's own.
 int16_t RecordingDecoderLibrary::GetId3Tag(const char *path, char *tag129) {
-    auto found = files.find(Text(path));
-    const bool known = found != files.end();
-    const auto result = static_cast<int16_t>(Answer("get_id3_tag", Text(path), known ? found->second.tagResult : 0));
-    if (!known) return kFileNotFound;
+    const File *file = files.contains(Text(path)) ? &files.at(Text(path)) : nullptr;
+    const auto result = static_cast<int16_t>(Answer("get_id3_tag", Text(path), file ? file->tagResult : 0));
+    if (!file) return kFileNotFound;
     if (tag129) {
         std::memset(tag129, 0, CORVANE_TAG_SIZE + 1);
-        const std::string &tag = found->second.tag;
-        std::memcpy(tag129, tag.data(), std::min<size_t>(tag.size(), CORVANE_TAG_SIZE));
+        std::memcpy(tag129, file->tag.data(), std::min<size_t>(file->tag.size(), CORVANE_TAG_SIZE));
     }
     return result;
 }
@@ -113,22 +111,19 @@ int16_t RecordingDecoderLibrary::GetId3Tag(const char *path, char *tag129) {
 int16_t RecordingDecoderLibrary::SetId3Tag(const char *path, const char *tag) {
     std::string block = tag ? std::string(tag, strnlen(tag, CORVANE_TAG_SIZE)) : std::string();
     writtenTags.push_back(block);
-    auto found = files.find(Text(path));
-    const bool known = found != files.end();
-    const auto result =
-        static_cast<int16_t>(Answer("set_id3_tag", Text(path) + "," + block, known ? found->second.writeResult : 0));
-    if (!known) return kFileNotFound;
-    if (result == 0) found->second.tag = block.append(CORVANE_TAG_SIZE - block.size(), '\0');
+    File *file = files.contains(Text(path)) ? &files.at(Text(path)) : nullptr;
+    const auto result = static_cast<int16_t>(Answer("set_id3_tag", Text(path) + "," + block, file ? file->writeResult : 0));
+    if (!file) return kFileNotFound;
+    if (result == 0) file->tag = block.append(CORVANE_TAG_SIZE - block.size(), '\0');
     return result;
 }
 
 int16_t RecordingDecoderLibrary::GetFrameInfo(const char *path, char *info201) {
-    auto found = files.find(Text(path));
-    const bool known = found != files.end();
-    const std::string info = known ? found->second.frameInfo.substr(0, CORVANE_FRAME_INFO_SIZE) : "";
+    const File *file = files.contains(Text(path)) ? &files.at(Text(path)) : nullptr;
+    const std::string info = file ? file->frameInfo.substr(0, CORVANE_FRAME_INFO_SIZE) : "";
     if (info201) std::memcpy(info201, info.c_str(), info.size() + 1);
-    const auto result = static_cast<int16_t>(Answer("get_frame_info", Text(path), known ? found->second.frameResult : 0));
-    return known ? result : kFileNotFound;
+    const auto result = static_cast<int16_t>(Answer("get_frame_info", Text(path), file ? file->frameResult : 0));
+    return file ? result : kFileNotFound;
 }
 
 }  // namespace corvane::decoder
