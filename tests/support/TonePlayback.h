@@ -64,52 +64,23 @@ inline double PositionNow() { return ReadStatus().position; }
 // A notification handle that counts the library's signals; Count() has
 // every signal sent so far counted.
 #ifdef _WIN32
-// A window on a thread of its own counts the posted messages; a marker
-// posted behind them tells when all that came before are counted.
+// A message-only window of the test thread: the library posts its signals
+// there, and Count() takes them off the thread's queue.
 class CountingTarget {
 public:
-    CountingTarget() : thread_([this] { Run(); }) {
-        while (!window_.load()) std::this_thread::yield();
-    }
-    ~CountingTarget() {
-        PostMessageW(window_, WM_CLOSE, 0, 0);
-        thread_.join();
-    }
-    CorvaneNotifyHandle Handle() { return window_.load(); }
+    CountingTarget() : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~CountingTarget() { DestroyWindow(window_); }
+    CorvaneNotifyHandle Handle() { return window_; }
     int Count() {
-        const int marker = ++markersSent_;
-        PostMessageW(window_, WM_APP, static_cast<WPARAM>(marker), 0);
-        while (markersSeen_.load() < marker) std::this_thread::yield();
-        return signals_.load();
+        static const UINT notify = RegisterWindowMessageA(CORVANE_NOTIFY_MESSAGE);
+        MSG message;
+        while (PeekMessageW(&message, window_, notify, notify, PM_REMOVE)) ++signals_;
+        return signals_;
     }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-        auto *self = reinterpret_cast<CountingTarget *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        static const UINT notify = RegisterWindowMessageA(CORVANE_NOTIFY_MESSAGE);
-        if (self && message == notify) ++self->signals_;
-        else if (self && message == WM_APP) self->markersSeen_ = static_cast<int>(w);
-        else if (message == WM_CLOSE) DestroyWindow(window);
-        else if (message == WM_DESTROY) PostQuitMessage(0);
-        else return DefWindowProcW(window, message, w, l);
-        return 0;
-    }
-    void Run() {
-        WNDCLASSW type{};
-        type.lpfnWndProc = &Procedure;
-        type.lpszClassName = L"CorvaneCountingTarget";
-        RegisterClassW(&type);
-        HWND window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        window_ = window;
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    }
-
-    std::atomic<int> signals_{0}, markersSeen_{0};
-    int markersSent_ = 0;
-    std::atomic<HWND> window_{nullptr};
-    std::thread thread_;
+    HWND window_;
+    int signals_ = 0;
 };
 #else
 class CountingTarget : CorvaneNotifyTarget {
