@@ -114,7 +114,8 @@ unregisters() {
 typelib_matches() { diff "$here/typelib.expected" <("$wine" "$client" typelib "$ocx" | tr -d '\r'); }
 script_runs_clean() {  # a script prints FAIL lines for what failed and DONE at its end
   local output
-  output=$("$wine" cscript //nologo "$(windows_path "$here/scripts/$1")" "$(windows_path "$linux/fixtures")" 2>&1 | tr -d '\r')
+  output=$("$wine" cscript //nologo "$(windows_path "$here/scripts/$1")" "$(windows_path "$linux/fixtures")" \
+           "$(windows_path "$scratch")" 2>&1 | tr -d '\r')
   printf '%s\n' "$output"
   grep -q '^DONE with 0 failures' <<< "$output" && ! grep -q '^FAIL' <<< "$output"
 }

@@ -1,7 +1,7 @@
 ' The server from VBScript: by-reference write-back, optional arguments, default
-' members, for-each, and errors in Err. Argument: the fixture folder.
+' members, for-each, errors in Err. Arguments: the fixture folder, a scratch folder.
 Option Explicit
-Dim failures, fixtures, p, pl, eq, a, b, c, x, d, entry, last, names
+Dim failures, fixtures, p, pl, eq, a, b, c, x, d, entry, last, names, cafe
 failures = 0
 Sub Check(ok, what)
     If Not ok Then failures = failures + 1 : WScript.Echo "FAIL: " & what
@@ -56,4 +56,8 @@ Next
 Check x = 3 And names = "..KeyB." And pl.Count = 0, "for-each while removing visits every entry once: " & names
 Set pl = Nothing
 Check last.Filename = b And last.TrackLength > 0, "an entry a script holds outlives its removal and its list"
+cafe = WScript.Arguments(1) & "\Caf" & Chr(233) & ".mp3"
+CreateObject("Scripting.FileSystemObject").CopyFile a, cafe
+Set pl = CreateObject("CorvaneMP3.CVMP3PlayList")
+Check pl.AddEntry(cafe) And pl(1).TrackLength = 3, "a file name outside ASCII reaches the decoder library"
 WScript.Echo "DONE with " & failures & " failures"
