@@ -18,14 +18,14 @@ export WINEDEBUG=-all DISPLAY=
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-native() { CORVANEMP3_OUTPUT=wav-fast:$scratch/out.wav "$linux/tests/decoder_client" render "$track" | tail -1; }
+native() { CORVANEMP3_OUTPUT=wav-fast:$scratch/out.wav "$linux/bench/render_client" "$track" | tail -1; }
 wine64() {
   WINEPREFIX=$windows64/wine-prefix CORVANEMP3_OUTPUT="wav-fast:$(windows_path "$scratch/out.wav")" \
-    wine "$windows64/decoder_client.exe" render "$(windows_path "$track")" | tr -d '\r' | tail -1
+    wine "$windows64/render_client.exe" "$(windows_path "$track")" | tr -d '\r' | tail -1
 }
 wine32() {
   WINEPREFIX=$windows32/wine-prefix CORVANEMP3_OUTPUT="wav-fast:$(windows_path "$scratch/out.wav")" \
-    "$emulated_wine" "$windows32/decoder_client.exe" render "$(windows_path "$track")" | tr -d '\r' | tail -1
+    "$emulated_wine" "$windows32/render_client.exe" "$(windows_path "$track")" | tr -d '\r' | tail -1
 }
 
 ratio() {  # label baseline contender: speed of the contender as a ratio to the baseline

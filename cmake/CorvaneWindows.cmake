@@ -36,11 +36,13 @@ target_link_options(CorvaneMP3 PRIVATE ${corvane_static_runtime} -Wl,--kill-at
   $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-Wl,--enable-stdcall-fixup>)
 corvane_warnings(CorvaneMP3)
 
-# --- what only Windows tests: a C client of the DLL ------------------------
+# --- C clients of the DLL: the Windows tests' and the render benchmark's ---
 add_executable(decoder_client tests/windows/DecoderClient.c)
-target_include_directories(decoder_client PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(decoder_client PRIVATE ${corvane_static_runtime})
-target_link_libraries(decoder_client PRIVATE user32)
+add_executable(render_client bench/RenderClient.c)
+foreach(client decoder_client render_client)
+  target_include_directories(${client} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_options(${client} PRIVATE ${corvane_static_runtime})
+endforeach()
 
 # --- the component: runtime, shared module, binding, controls --------------
 # A static library: the in-process server links it, and so do the tests.

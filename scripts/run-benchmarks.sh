@@ -11,10 +11,10 @@ for program in "$build"/bench/bench_*; do
 done
 # The Windows libraries under Wine, when make windows has built them.
 windows=${WINDOWS_BUILD:-build-windows}
-if [ -f "$windows-x86_64/decoder_client.exe" ] && command -v wine >/dev/null 2>&1; then
+if [ -f "$windows-x86_64/render_client.exe" ] && command -v wine >/dev/null 2>&1; then
   echo "== windows-render"
   i686=$windows-i686
-  [ -f "$i686/decoder_client.exe" ] || i686=
+  [ -f "$i686/render_client.exe" ] || i686=
   bench/windows-render.sh "$build" "$windows-x86_64" $i686 || status=1
 fi
 exit $status

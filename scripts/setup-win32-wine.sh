@@ -97,7 +97,7 @@ chmod +x "$root/usr/lib/wine/wine-preloader"
 # The trap numbers qemu leaves out, and the root's own library cache (else
 # the emulated loader reads the host's and takes its 32-bit libc).
 gcc -m32 -shared -fPIC -nostdlib -O2 -fno-stack-protector -o "$root/usr/lib/qemu_trap_number.so" \
-  "$top/tests/windows/win32/qemu_trap_number.c"
+  "$top/scripts/win32/qemu_trap_number.c"
 echo /usr/lib/qemu_trap_number.so > "$root/etc/ld.so.preload"
 [ -f "$root/etc/ld.so.conf" ] || echo 'include /etc/ld.so.conf.d/*.conf' > "$root/etc/ld.so.conf"
 ldconfig -r "$root"
