@@ -44,11 +44,7 @@ protected:
         for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
         return names;
     }
-    std::string Order() const {
-        std::string order;
-        for (const std::string &name : Listed()) order += name;
-        return order;
-    }
+    std::string Order() const { std::string order; for (const auto &name : Listed()) order += name; return order; }
 
     runtime::MessageLoop loop;
     runtime::RecordingControlSite site{loop};
