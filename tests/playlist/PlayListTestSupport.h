@@ -35,9 +35,7 @@ protected:
         Text filename = runtime::FromUtf8(name);
         return list.AddEntry(filename, before, after, key);
     }
-    void AddAll(const Names &names) {
-        for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name;
-    }
+    void AddAll(const Names &names) { for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name; }
     // The file names of the entries, in list order, and joined: "VWX" for the entries V, W and X.
     Names Listed() const {
         Names names;
