@@ -30,11 +30,10 @@ protected:
 // each tag once, not once per comparison; a time sort reads none.
 TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
 #ifdef _WIN32
-    const std::string separator = "\\", other = "/";
+    const std::string s = "\\", other = "/";  // the other one belongs to the file part: z/aardvark or z\aardvark
 #else
-    const std::string separator = "/", other = "\\";
+    const std::string s = "/", other = "\\";
 #endif
-    const std::string s = separator;  // the other one belongs to the file part: z\aardvark or z/aardvark
     AddFiles({{s + "b" + s + "Zed.mp3", 245, "same", ""}, {s + "Alpha.mp3", 95, "SAME", "X"},
               {s + "n" + s + "yeti.mp3", 1000, "", "Y"}, {s + "z" + other + "aardvark.mp3", 95, "Moon", "Ann"}});
     struct Case {
@@ -50,7 +49,7 @@ TEST_F(PlayListSortingTest, EachKeyInBothOrders) {
     for (const Case &c : cases) {
         std::string order;
         library->ClearCalls();
-        for (const std::string &name : SortedNames(c.type, c.order)) order += name[name.find_last_of(separator) + 1];
+        for (const std::string &name : SortedNames(c.type, c.order)) order += name[name.find_last_of(s) + 1];
         EXPECT_EQ(order, c.expected) << c.type << " " << c.order;
         if (c.tagReads >= 0) EXPECT_EQ(library->CallsNamed("get_id3_tag").size(), size_t(c.tagReads)) << c.type;
     }
@@ -63,8 +62,8 @@ TEST_F(PlayListSortingTest, AnOtherOrderOrTypeOnlyRenewsTheKeysAndShortListsStay
     const Text key = u"first";
     ASSERT_TRUE(Add("z", Variant::Missing(), Variant::Missing(), key));
     auto keyed = list.PlayListEntries(key);
-    EXPECT_EQ(SortedNames(corMP3SortByFile, 2), (Names{"z", "a", "z"}));
-    EXPECT_EQ(SortedNames(CorvanePlayListSortType{7}, corMP3SortAscending), (Names{"z", "a", "z"}));
+    for (auto [type, order] : {std::pair{corMP3SortByFile, 2}, {CorvanePlayListSortType{7}, corMP3SortAscending}})
+        EXPECT_EQ(SortedNames(type, order), (Names{"z", "a", "z"})) << type;
     EXPECT_EQ(list.PlayListEntries(key), nullptr);
     EXPECT_EQ(keyed->Key(), u"first");
     std::set<Text> keys;  // distinct, digits only

@@ -35,20 +35,14 @@ protected:
         Text filename = runtime::FromUtf8(name);
         return list.AddEntry(filename, before, after, key);
     }
-    void AddAll(const Names &names) {
-        for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name;
-    }
+    void AddAll(const Names &names) { for (const std::string &name : names) ASSERT_TRUE(Add(name)) << name; }
     // The file names of the entries, in list order, and joined: "VWX" for the entries V, W and X.
     Names Listed() const {
         Names names;
         for (const auto &entry : list.NewEnum()) names.push_back(runtime::ToUtf8(entry->Filename()));
         return names;
     }
-    std::string Order() const {
-        std::string order;
-        for (const std::string &name : Listed()) order += name;
-        return order;
-    }
+    std::string Order() const { std::string order; for (const auto &name : Listed()) order += name; return order; }
 
     runtime::MessageLoop loop;
     runtime::RecordingControlSite site{loop};
