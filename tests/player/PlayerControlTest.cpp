@@ -123,12 +123,13 @@ TEST_F(PlayerTest, TagTextsAreTrimmedAndWritesReachTheFile) {
     EXPECT_EQ(std::tuple(player->ID3Title(), player->ID3Artist(), player->ID3Album(), player->ID3Year(),
                          player->ID3Comment(), player->ID3Genre()),
               std::tuple(u"Padded", u"Band", u"Album", u"1987", u"note", 17));
-    Text title = u"Renamed";
+    Text title = u"Renamed", year = u"2001";
     int16_t genre = 8;
     player->SetID3Title(title);
+    player->SetID3Year(year);
     player->SetID3Genre(genre);
-    EXPECT_EQ(std::tuple(player->ID3Title(), player->ID3Artist(), player->ID3Genre()),
-              std::tuple(u"Renamed", u"Band", 8));
+    EXPECT_EQ(std::tuple(player->ID3Title(), player->ID3Artist(), player->ID3Year(), player->ID3Genre()),
+              std::tuple(u"Renamed", u"Band", u"2001", 8));
     fake->files["/music/t.mp3"].writeResult = 57;
     fake->files["/music/t.mp3"].tagResult = 75;
     EXPECT_NO_THROW(player->SetID3Artist(title));

@@ -68,10 +68,7 @@ protected:
         fake->AddFile("/music/b.mp3", kStereoInfo, TagBlock({"Song B", "Artist B"}));
     }
     void SetFile(const std::string &path) { player->SetFilename(runtime::FromUtf8(path)); }
-    void StartPlaying() {
-        SetFile(kSongA);
-        player->PlayStart();
-    }
+    void StartPlaying() { SetFile(kSongA); player->PlayStart(); }
     // Library calls other than the tag and frame-information calls of the
     // file-information entry; get_status without its output arguments.
     std::vector<std::string> TransportCalls() const {
