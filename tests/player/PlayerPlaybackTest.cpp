@@ -16,27 +16,6 @@ namespace {
 // the events it raises and whether the finish timer runs afterwards.
 enum State { S, P, Z };  // stopped, playing, paused
 
-struct Trigger {
-    const char *name;
-    void (*run)(decoder::RecordingDecoderLibrary &, CVMP3Player &, PlayerTestSite &);
-};
-#define TRIGGER(name, body) \
-    const Trigger name{#name, [](decoder::RecordingDecoderLibrary &fake, CVMP3Player &p, PlayerTestSite &site) body}
-TRIGGER(PlayStart, { p.PlayStart(); });
-TRIGGER(PlayFadeIn, { double attack = 1.5; p.PlayFadeIn(attack); });
-TRIGGER(PlayPause, { p.PlayPause(); });
-TRIGGER(PlayStop, { p.PlayStop(); });
-TRIGGER(PlayFadeOut, { float decay = 5; p.PlayFadeOut(decay); });
-TRIGGER(Seek, { CorvaneMP3Seek from = corMP3SeekFromBeginning; p.SetTrackPosition(from, 50); });
-TRIGGER(NewFile, { p.SetFilename(u"/music/b.mp3"); });
-TRIGGER(TickFinished, { fake.results["is_finished"] = 1; site.Tick(); });
-TRIGGER(Ended, { fake.status.status = 0; site.Repaint(); });
-TRIGGER(Playing, { fake.status.status = 1; site.Repaint(); });
-TRIGGER(Paused, { fake.status.status = 2; site.Repaint(); });
-TRIGGER(Stopped, { fake.status.status = 3; site.Repaint(); });
-TRIGGER(UnknownStatus, { fake.status.status = 7; site.Repaint(); });
-#undef TRIGGER
-
 const std::string kInterval = "set_vu_interval(100)", kHandle = "play_mp3(0,handle)", kPlay = "play(/music/a.mp3)",
                   kFadeIn = "fade_in(/music/a.mp3,1.5)", kStop = "stop_playing()", kPause = "pause_playing()",
                   kContinue = "continue_playing()", kFadeOut = "fade_out(5)", kSeekTo50 = "seek_playing(50)",
@@ -49,37 +28,46 @@ struct Outcome {
     std::vector<Text> events;
     bool timerOn;
 };
+using Fake = decoder::RecordingDecoderLibrary;
 struct Row {
-    Trigger trigger;
+    const char *trigger;
+    void (*run)(Fake &, CVMP3Player &, PlayerTestSite &);
     Outcome from[3];  // stopped, playing, paused
 };
+#define RUN(body) [](Fake &fake, CVMP3Player &p, PlayerTestSite &site) body
+template <int Status>  // a status poll that finds the library in the given status
+void Poll(Fake &fake, CVMP3Player &, PlayerTestSite &site) { fake.status.status = Status; site.Repaint(); }
 
 const Row kRows[] = {
-    {PlayStart, {{{kInterval, kHandle, kPlay}, P, {}, 1}, {{kStop, kInterval, kHandle, kPlay}, P, {}, 1},
-                 {{kContinue}, P, {}, 1}}},  // a paused track resumes without a new start
-    {PlayFadeIn, {{{kInterval, kHandle, kFadeIn}, P, {}, 1}, {{kStop, kInterval, kHandle, kFadeIn}, P, {}, 1},
-                  {{kContinue}, P, {}, 1}}},
-    {PlayPause, {{{}, S, {}, 0}, {{kPause}, Z, {}, 1}, {{}, Z, {}, 1}}},
-    {PlayStop, {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
+    {"PlayStart", RUN({ p.PlayStart(); }), {{{kInterval, kHandle, kPlay}, P, {}, 1},
+        {{kStop, kInterval, kHandle, kPlay}, P, {}, 1}, {{kContinue}, P, {}, 1}}},  // a paused track just resumes
+    {"PlayFadeIn", RUN({ double attack = 1.5; p.PlayFadeIn(attack); }), {{{kInterval, kHandle, kFadeIn}, P, {}, 1},
+        {{kStop, kInterval, kHandle, kFadeIn}, P, {}, 1}, {{kContinue}, P, {}, 1}}},
+    {"PlayPause", RUN({ p.PlayPause(); }), {{{}, S, {}, 0}, {{kPause}, Z, {}, 1}, {{}, Z, {}, 1}}},
+    {"PlayStop", RUN({ p.PlayStop(); }), {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
     // The end of a fade comes through the status poll.
-    {PlayFadeOut, {{{}, S, {}, 0}, {{kFadeOut}, P, {}, 0}, {{kContinue, kFadeOut}, Z, {}, 0}}},
-    {Seek, {{{}, S, {}, 0}, {{kSeekTo50}, P, {}, 1}, {{kSeekTo50}, Z, {}, 1}}},  // a seek while paused stays paused
-    {NewFile, {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
+    {"PlayFadeOut", RUN({ float decay = 5; p.PlayFadeOut(decay); }),
+     {{{}, S, {}, 0}, {{kFadeOut}, P, {}, 0}, {{kContinue, kFadeOut}, Z, {}, 0}}},
+    {"Seek", RUN({ CorvaneMP3Seek from = corMP3SeekFromBeginning; p.SetTrackPosition(from, 50); }),
+     {{{}, S, {}, 0}, {{kSeekTo50}, P, {}, 1}, {{kSeekTo50}, Z, {}, 1}}},  // a seek while paused stays paused
+    {"NewFile", RUN({ p.SetFilename(u"/music/b.mp3"); }), {{{}, S, {}, 0}, {{kStop}, S, {}, 0}, {{kStop}, S, {}, 0}}},
     // After a finish the timer keeps running.
-    {TickFinished, {{{kIsFinished}, S, {}, 0}, {{kIsFinished}, S, {kFinished}, 1}, {{kIsFinished}, S, {kFinished}, 1}}},
-    {Ended, {{{kGetStatus}, S, {kFinished}, 1}, {{kGetStatus}, S, {kFinished}, 1}, {{kGetStatus}, S, {kFinished}, 1}}},
-    {Playing, {{{kGetStatus}, P, {kVisualization}, 0}, {{kGetStatus}, P, {kVisualization}, 1},
-               {{kGetStatus}, P, {kVisualization}, 1}}},
-    {Paused, {{{kGetStatus}, Z, {}, 0}, {{kGetStatus}, Z, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
-    {Stopped, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, S, {}, 1}, {{kGetStatus}, S, {}, 1}}},
-    {UnknownStatus, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, P, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
+    {"TickFinished", RUN({ fake.results["is_finished"] = 1; site.Tick(); }),
+     {{{kIsFinished}, S, {}, 0}, {{kIsFinished}, S, {kFinished}, 1}, {{kIsFinished}, S, {kFinished}, 1}}},
+    {"Ended", Poll<0>, {{{kGetStatus}, S, {kFinished}, 1}, {{kGetStatus}, S, {kFinished}, 1},
+                        {{kGetStatus}, S, {kFinished}, 1}}},
+    {"Playing", Poll<1>, {{{kGetStatus}, P, {kVisualization}, 0}, {{kGetStatus}, P, {kVisualization}, 1},
+                          {{kGetStatus}, P, {kVisualization}, 1}}},
+    {"Paused", Poll<2>, {{{kGetStatus}, Z, {}, 0}, {{kGetStatus}, Z, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
+    {"Stopped", Poll<3>, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, S, {}, 1}, {{kGetStatus}, S, {}, 1}}},
+    {"UnknownStatus", Poll<7>, {{{kGetStatus}, S, {}, 0}, {{kGetStatus}, P, {}, 1}, {{kGetStatus}, Z, {}, 1}}},
 };
+#undef RUN
 
 TEST_F(PlayerTest, EveryTriggerInEveryState) {
     for (const Row &row : kRows) {
         for (State before : {S, P, Z}) {
-            SCOPED_TRACE(std::string(row.trigger.name) + " from " + (before == S ? "stopped" : before == P ? "playing"
-                                                                                                         : "paused"));
+            SCOPED_TRACE(std::string(row.trigger) + " from state " + "SPZ"[before]);
             player.reset();  // a fresh player: the old one lets go of the timer and window first
             player = std::make_unique<CVMP3Player>(site, fake);
             SetFile(kSongA);
@@ -87,23 +75,18 @@ TEST_F(PlayerTest, EveryTriggerInEveryState) {
             if (before == Z) player->PlayPause();
             fake->ClearCalls();
             site.events.clear();
-
-            row.trigger.run(*fake, *player, site);
-
-            const Outcome &expected = row.from[before];
-            EXPECT_EQ(TransportCalls(), expected.calls);
-            EXPECT_EQ(player->IsPlaying(), expected.after != S);
-            EXPECT_EQ(player->IsPaused(), expected.after == Z);
-            EXPECT_EQ(site.events, expected.events);
-            EXPECT_EQ(site.timerEnabled, expected.timerOn);
+            row.run(*fake, *player, site);
+            const Outcome &want = row.from[before];
+            auto got = std::tuple(TransportCalls(), player->IsPlaying(), player->IsPaused(), site.events);
+            EXPECT_EQ(std::tuple_cat(got, std::tuple(site.timerEnabled)),
+                      std::tuple(want.calls, want.after != S, want.after == Z, want.events, want.timerOn));
         }
     }
 }
 
 TEST_F(PlayerTest, AFailedStartRaisesTheLibraryNumberAndLeavesThePlayerStopped) {
     for (bool fade : {false, true}) {
-        SetFile(kSongA);
-        player->PlayStart();  // a start while playing stops first
+        StartPlaying();  // a start while playing stops first
         fake->results[fade ? "fade_in" : "play"] = 30101;
         double attack = 3;
         auto error = corvane::testing::ErrorOf([&] { fade ? player->PlayFadeIn(attack) : player->PlayStart(); });
@@ -119,14 +102,13 @@ TEST_F(PlayerTest, FadeOutTimeIsCutToTwentyAndWrittenBack) {
          {std::tuple{true, 25.f, 20.f, "fade_out(20)"}, std::tuple{true, 20.f, 20.f, "fade_out(20)"},
           std::tuple{true, 0.5f, 0.5f, "fade_out(0.5)"}, std::tuple{true, 0.f, 0.f, ""},
           std::tuple{true, -3.f, -3.f, ""}, std::tuple{true, nan, nan, ""}, std::tuple{false, 25.f, 20.f, ""}}) {
-        SetFile(kSongA);
-        if (playing) player->PlayStart();
+        StartPlaying();
+        if (!playing) player->PlayStop();
         fake->ClearCalls();
         float decay = given;
         player->PlayFadeOut(decay);
         EXPECT_TRUE(decay == writtenBack || (std::isnan(decay) && std::isnan(given))) << given;
         EXPECT_EQ(TransportCalls(), *call ? std::vector<std::string>{call} : std::vector<std::string>{}) << given;
-        player->PlayStop();
     }
 }
 
@@ -144,15 +126,14 @@ TEST_F(PlayerTest, SeekTargetsAreWorkedOutFromTheOriginAndClampedToTheTrack) {
         fake->status.status = CORVANE_STATUS_PLAYING;
         site.Repaint();
         fake->ClearCalls();
-        CorvaneMP3Seek from = static_cast<CorvaneMP3Seek>(origin), origins[] = {corMP3SeekFromBeginning,
-            corMP3SeekFromCurrent, corMP3SeekFromEnd, static_cast<CorvaneMP3Seek>(3)};
+        CorvaneMP3Seek from = static_cast<CorvaneMP3Seek>(origin), origins[4];
         player->SetTrackPosition(from, value);
         EXPECT_THAT(fake->calls, ElementsAre(std::string("seek_playing(") + target + ")")) << origin << " " << value;
+        for (int i = 0; i < 4; ++i) origins[i] = static_cast<CorvaneMP3Seek>(i);  // beginning, current, end, other
         const double at = std::stod(target);
         EXPECT_EQ(std::tuple(player->TrackPosition(origins[0]), player->TrackPosition(origins[1]),
                              player->TrackPosition(origins[2]), player->TrackPosition(origins[3])),
                   std::tuple(at, 0.0, 200 - at, 0.0)) << origin << " " << value;
-        player->PlayStop();
     }
 }
 
@@ -171,8 +152,7 @@ TEST_F(PlayerTest, AFinishedPlayingHandlerNeitherReentersNorBreaksTheTick) {
         throw runtime::AutomationError(5, u"handler failed");
     });
     EXPECT_NO_THROW(site.Tick());
-    EXPECT_EQ(nestedChecks, 0);
-    EXPECT_TRUE(player->IsPlaying());
+    EXPECT_EQ(std::pair(nestedChecks, player->IsPlaying()), std::pair(0, true));
     site.Tick();
     EXPECT_THAT(site.events, ElementsAre(u"FinishedPlaying", u"FinishedPlaying"));
 }

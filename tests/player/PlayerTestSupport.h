@@ -5,10 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "player/CVMP3Player.h"
 #include "runtime/MessageLoop.h"
 #include "support/Fixtures.h"
@@ -42,20 +38,20 @@ public:
 
 private:
     struct HandTimer : runtime::Timer {
-        HandTimer(PlayerTestSite &site, std::function<void()> tick) : site(site) { site.Tick = std::move(tick); }
-        ~HandTimer() override { site.Tick = nullptr; }
-        void SetInterval(int milliseconds) override { site.timerInterval = milliseconds; }
-        int Interval() const override { return site.timerInterval; }
-        void SetEnabled(bool on) override { site.timerEnabled = on; }
-        bool Enabled() const override { return site.timerEnabled; }
-        PlayerTestSite &site;
+        PlayerTestSite &s;
+        HandTimer(PlayerTestSite &site, std::function<void()> tick) : s(site) { s.Tick = std::move(tick); }
+        ~HandTimer() override { s.Tick = nullptr; }
+        void SetInterval(int milliseconds) override { s.timerInterval = milliseconds; }
+        int Interval() const override { return s.timerInterval; }
+        void SetEnabled(bool on) override { s.timerEnabled = on; }
+        bool Enabled() const override { return s.timerEnabled; }
     };
     struct HandWindow : runtime::NotifyWindow {
-        HandWindow(PlayerTestSite &site, std::function<void()> paint) : site(site) { site.Repaint = std::move(paint); }
-        ~HandWindow() override { site.Repaint = nullptr; }
+        PlayerTestSite &s;
+        HandWindow(PlayerTestSite &site, std::function<void()> paint) : s(site) { s.Repaint = std::move(paint); }
+        ~HandWindow() override { s.Repaint = nullptr; }
         CorvaneNotifyHandle Handle() override { return reinterpret_cast<CorvaneNotifyHandle>(this); }
         void Invalidate() override {}
-        PlayerTestSite &site;
     };
 };
 
@@ -70,14 +66,9 @@ protected:
     void SetUp() override {
         fake->AddFile(kSongA, kStereoInfo, TagBlock({"Song A", "Artist A"}));
         fake->AddFile("/music/b.mp3", kStereoInfo, TagBlock({"Song B", "Artist B"}));
-        player = std::make_unique<CVMP3Player>(site, fake);
     }
     void SetFile(const std::string &path) { player->SetFilename(runtime::FromUtf8(path)); }
-    void StartPlaying() {
-        SetFile(kSongA);
-        player->PlayStart();
-        ASSERT_TRUE(player->IsPlaying());
-    }
+    void StartPlaying() { SetFile(kSongA); player->PlayStart(); }
     // Library calls other than the tag and frame-information calls of the
     // file-information entry; get_status without its output arguments.
     std::vector<std::string> TransportCalls() const {
@@ -91,7 +82,7 @@ protected:
     runtime::MessageLoop loop;
     PlayerTestSite site{loop};
     std::shared_ptr<decoder::RecordingDecoderLibrary> fake = std::make_shared<decoder::RecordingDecoderLibrary>();
-    std::unique_ptr<CVMP3Player> player;
+    std::unique_ptr<CVMP3Player> player = std::make_unique<CVMP3Player>(site, fake);
 };
 
 }  // namespace corvane::player::testing
