@@ -142,5 +142,6 @@ int main(int argc, char **argv) {
     out.write("data", 4);
     Put(out, dataBytes, 4);
     for (float s : mix.samples) Put(out, static_cast<uint16_t>(std::clamp(std::lrint(s * 32768.0f), -32768L, 32767L)), 2);
+    out.close();  // a failed final flush shows in the stream's state only after closing
     return out ? 0 : 1;
 }
