@@ -30,8 +30,12 @@ fetch_sources() {
               -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
   if [ ! -f "$apt/src/.fetched-$key" ]; then
-    printf 'deb-src http://deb.debian.org/debian %s main\n' bookworm bookworm-updates > "$apt/sources.list"
-    echo 'deb-src http://deb.debian.org/debian-security bookworm-security main' >> "$apt/sources.list"
+    # From the mirrors the machine's own apt configuration names.
+    local mirror security
+    mirror=$("$top/scripts/debian-mirror.sh")
+    security=$("$top/scripts/debian-mirror.sh" security)
+    printf 'deb-src %s %s main\n' "$mirror" bookworm "$mirror" bookworm-updates "$security" bookworm-security \
+      > "$apt/sources.list"
     log "fetching Debian sources"
     apt-get -qq "${opts[@]}" update >&2
     # A missing signature file makes apt-get fail after the tarballs arrived;

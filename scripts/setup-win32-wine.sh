@@ -24,9 +24,7 @@ system_state() { dpkg --print-foreign-architectures; md5sum /var/lib/dpkg/status
 before=$(system_state)
 
 # The mirror the machine already uses.
-mirror=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-[ -n "$mirror" ] || mirror=$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
-[ -n "$mirror" ] || { log "no Debian mirror configured"; exit 1; }
+mirror=$("$top/scripts/debian-mirror.sh")
 
 # An apt of its own: own sources, lists, cache and an empty dpkg status.
 private_apt() {  # folder architecture suites
