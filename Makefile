@@ -8,6 +8,7 @@ FUZZ_BUILD ?= build-fuzz
 COVERAGE_BUILD ?= build-coverage
 WINDOWS_BUILD ?= build-windows
 WINDOWS_ARCHS ?= i686 x86_64
+DIST       ?= dist
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
@@ -15,7 +16,7 @@ FUZZ_SECONDS ?= 30
 GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo -GNinja)
 CTEST = ctest --output-on-failure -j$(JOBS) --timeout 600
 
-.PHONY: all deps build demo test test-plain test-asan test-tsan test-windows windows coverage bench fuzz install clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan test-windows test-dist windows dist coverage bench fuzz install clean
 
 all: build
 
@@ -62,7 +63,17 @@ windows:
 test-windows: build windows
 	@for arch in $(WINDOWS_ARCHS); do tests/windows/run-wine-tests.sh $$arch $(WINDOWS_BUILD)-$$arch $(BUILD) || exit 1; done
 
-test: test-plain test-asan test-tsan test-windows
+# What users install, written into $(DIST): the Windows zip with the SDK and
+# the help file, an MSI per Windows architecture, and the Debian package.
+dist: build windows
+	@scripts/install-deps.sh core windows dist
+	scripts/make-dist.sh $(BUILD) $(WINDOWS_BUILD) $(DIST)
+
+# Each artifact used the way its user uses it.
+test-dist: dist
+	tests/dist/run-dist-tests.sh $(DIST) $(BUILD) $(WINDOWS_BUILD)
+
+test: test-plain test-asan test-tsan test-windows test-dist
 
 # Line and branch coverage of the product code by the plain suite, per folder.
 # The report stays in the build folder.
@@ -95,4 +106,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD) $(WINDOWS_BUILD)-*
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD) $(WINDOWS_BUILD)-* $(DIST)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, only when something is missing.
-# Usage: scripts/install-deps.sh [core] [bench] [fuzz] [coverage] [windows]
+# Usage: scripts/install-deps.sh [core] [bench] [fuzz] [coverage] [windows] [dist]
 set -euo pipefail
 
 core=(cmake ninja-build g++ pkg-config make
@@ -11,6 +11,7 @@ bench=(mpg123 ffmpeg)
 fuzz=(clang libclang-rt-14-dev)
 coverage=(gcovr)
 windows=(mingw-w64 mingw-w64-tools wine wine64 libwine-dev xvfb xauth googletest binutils python3)
+dist=(wixl fp-utils libchm-bin python3-markdown lintian man-db zip unzip dpkg-dev file)
 
 groups=("$@")
 [ ${#groups[@]} -eq 0 ] && groups=(core)
@@ -23,6 +24,7 @@ for group in "${groups[@]}"; do
     fuzz) wanted+=("${fuzz[@]}") ;;
     coverage) wanted+=("${coverage[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
+    dist) wanted+=("${dist[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
