@@ -23,7 +23,7 @@ step "Windows zip"
 "$top/packaging/windows/make-zip.sh" "$version" "$windows-i686" "$windows-x86_64" "$build/help" "$dist"
 for arch in i686 x86_64; do
   step "MSI ($arch)"
-  "$top/packaging/windows/make-msi.sh" "$version" "$arch" "$windows-$arch" "$dist"
+  "$top/packaging/windows/make-msi.sh" "$version" "$arch" "$windows-$arch" "$build/help" "$dist"
 done
 step "Debian package"
 "$top/packaging/debian/make-deb.sh" "$version" "$build" "$dist"
