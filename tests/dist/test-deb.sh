@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Tests the Debian package as users meet it: its files, lintian, the run-time
-# dependencies it declares; unpacked into a scratch root: the example built
-# with CMake and with pkg-config playing a fixture, the installed cvmp3 playing
-# the installed demo track, and the manual page.
+# Tests the Debian package as users meet it: its files, lintian, its declared run-time
+# dependencies; unpacked into a scratch root, the example built with CMake and with
+# pkg-config playing a fixture, the installed cvmp3 playing its demo track, the manual page.
 # Usage: tests/dist/test-deb.sh DEB LINUX_BUILD
 set -uo pipefail
 deb=$(realpath "$1") && build=$(cd "$2" && pwd) && [ -f "$deb" ] || { echo "FAIL: no package $1 or build $2"; exit 1; }
@@ -47,28 +46,30 @@ cmake -S "$top/examples/embed-player" -B "$scratch/cmake" -DCMAKE_PREFIX_PATH="$
 flags=$(PKG_CONFIG_PATH=$lib/pkgconfig pkg-config --cflags --libs corvanemp3) &&
   g++ -std=c++20 -o "$scratch/pc-player" "$top/examples/embed-player/main.cpp" $flags >"$scratch/pc.log" 2>&1 ||
   fail "pkg-config build of the example with '$flags':"$'\n'"$(tail -20 "$scratch/pc.log")"
+for word in $flags; do  # the .pc file finds its prefix from its own folder
+  [[ $word != -[IL]* || $(realpath -m "${word:2}") == "$root"/* ]] || fail "pkg-config points outside the root: $word"
+done
 plays() {  # what WAV ... program arguments...: the program writes a WAV with audio
   local what=$1 wav=$2 out
   out=$(LD_LIBRARY_PATH=$lib CORVANEMP3_OUTPUT=wav-fast:$wav timeout 120 "${@:3}" 2>&1) || { fail "$what: exit status $?: $out"; return 1; }
   [ "$(stat -c %s "$wav" 2>/dev/null || echo 0)" -gt 176444 ] || fail "$what: $wav holds less than a second of audio"
   echo "$out"
 }
-fixture=$build/fixtures/l3_mpeg1_cbr128_joint_v1.mp3
-plays "example built with CMake" "$scratch/cmake.wav" "$scratch/cmake/embed-player" "$fixture" >/dev/null
-plays "example built with pkg-config" "$scratch/pc.wav" "$scratch/pc-player" "$fixture" >/dev/null
+for example in cmake/embed-player pc-player; do
+  plays "example $example" "$scratch/${example%%/*}.wav" "$scratch/$example" "$build/fixtures/l3_mpeg1_cbr128_joint_v1.mp3" >/dev/null
+done
 demo=$(plays "installed cvmp3 play" "$scratch/demo.wav" "$root/usr/bin/cvmp3" play --output "$scratch/demo.wav" --fast)
 grep -qxF "Demo track: $root/usr/share/corvanemp3/demo.mp3" <<<"$demo" || fail "cvmp3 did not play the installed demo track: $demo"
 
 # The manual page renders without warnings and names every option cvmp3 knows.
-if manual=$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/cvmp3.1.gz" 2>"$scratch/man.err") && [ ! -s "$scratch/man.err" ]; then
-  grep -q '^NAME' <<<"$manual" && grep -q 'CORVANEMP3_OUTPUT' <<<"$manual" || fail "the manual page lacks NAME or CORVANEMP3_OUTPUT"
-  for command in play info tag list; do
-    for option in $(LD_LIBRARY_PATH=$lib "$root/usr/bin/cvmp3" "$command" --help | grep -o -- '--[a-z]\+' | sort -u); do
-      grep -q -- "$option" <<<"$manual" || fail "the manual page does not describe cvmp3 $command $option"
-    done
+manual=$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/cvmp3.1.gz" 2>"$scratch/man.err")
+[ ! -s "$scratch/man.err" ] && grep -q '^NAME' <<<"$manual" && grep -q CORVANEMP3_OUTPUT <<<"$manual" ||
+  fail "man -l cvmp3.1.gz: warnings, or no NAME or CORVANEMP3_OUTPUT: $(cat "$scratch/man.err")"
+for command in ${manual:+play info tag list}; do
+  for option in $(LD_LIBRARY_PATH=$lib "$root/usr/bin/cvmp3" "$command" --help | grep -o -- '--[a-z]\+' | sort -u); do
+    grep -q -- "$option" <<<"$manual" || fail "the manual page does not describe cvmp3 $command $option"
   done
-else
-  fail "man -l cvmp3.1.gz: $(cat "$scratch/man.err")"
-fi
+done
 
-if [ "$failures" -eq 0 ]; then rm -rf "$scratch"; echo "test-deb: all passed"; else echo "test-deb: $failures failed (kept $scratch)"; exit 1; fi
+[ "$failures" -eq 0 ] || { echo "test-deb: $failures failed (kept $scratch)"; exit 1; }
+rm -rf "$scratch" && echo "test-deb: all passed"
