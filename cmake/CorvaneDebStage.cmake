@@ -9,6 +9,7 @@ endif()
 
 # No RPATH: the relocatable install finds its libraries through $ORIGIN, the
 # package through the loader's search path, of which /usr/lib is part.
+# (RPATH_REMOVE is what CMake's own install scripts use for the same.)
 file(GLOB elf_files LIST_DIRECTORIES false "${usr}/bin/*" "${usr}/lib/*.so.*.*")
 foreach(file IN LISTS elf_files)
   if(NOT IS_SYMLINK "${file}")

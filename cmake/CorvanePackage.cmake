@@ -35,6 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs and libraries are linked with, as dpkg-shlibdeps
 # finds them (libmpg123, PortAudio, kissfft, the C++ runtime).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A shlibs file, so that other packages linking the libraries depend on this
+# one; the ldconfig trigger refreshes the loader's cache when the libraries
+# come or go (CPack's own postinst and postrm call ldconfig as well).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
