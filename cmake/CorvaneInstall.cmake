@@ -12,6 +12,8 @@ file(GLOB_RECURSE corvane_public_headers RELATIVE ${PROJECT_SOURCE_DIR} CONFIGUR
   ${PROJECT_SOURCE_DIR}/decoder/*.h ${PROJECT_SOURCE_DIR}/equalizer/*.h
   ${PROJECT_SOURCE_DIR}/playlist/*.h ${PROJECT_SOURCE_DIR}/player/*.h
   ${PROJECT_SOURCE_DIR}/about/*.h ${PROJECT_SOURCE_DIR}/automation/*.h)
+# The Windows server's own headers (win32/ folders) are of no use here.
+list(FILTER corvane_public_headers EXCLUDE REGEX "(^|/)win32/")
 foreach(header IN LISTS corvane_public_headers)
   get_filename_component(dir ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/CorvaneMP3/${dir})
