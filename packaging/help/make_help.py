@@ -406,13 +406,25 @@ def index_keywords(idl, pages, documented_by):
             by_name.setdefault(name.split(".", 1)[1], set()).add(page)
     for member, member_pages in by_name.items():
         for page in member_pages:
-            word = member if len(member_pages) == 1 else f"{member} ({page.title})"
+            word = member if len(member_pages) == 1 else f"{member} ({', '.join(member_classes(idl, page, member))})"
             words[(word, page.htm)] = page
     for enum, values in idl.enum_values.items():
         if enum in documented_by:
             for constant, _ in values:
                 words[(constant, documented_by[enum].htm)] = documented_by[enum]
     return sorted(((w, p) for (w, _), p in words.items()), key=lambda wp: (wp[0].lower(), wp[1].htm))
+
+
+def member_classes(idl, page, member):
+    """The classes on which the page documents the member of that name."""
+    found = []
+    for item in page.documents:
+        interface, _, name = item.partition(".")
+        cls = idl.class_of_interface(interface)
+        if name == member and cls and cls not in found:
+            found.append(cls)
+    order = [cls for cls, _ in idl.coclasses]
+    return sorted(found, key=order.index)
 
 
 def write_index(path, keywords):
@@ -450,10 +462,11 @@ def write_html_index(path, idl, tree, keywords, product):
         out.append("</ul>\n")
     out.append("<h2>Enumerations</h2>\n<ul>\n" + "".join(f"<li>{link(p)}</li>\n" for p in enums) + "</ul>\n")
     out.append('<h2>All members</h2>\n<ul class="members">\n')
-    members = sorted({(m.split(".", 1)[1], page.htm, page.title)
-                      for m, page in tree_members(idl, tree)}, key=lambda t: (t[0].lower(), t[2]))
-    for name, htm, title in members:
-        out.append(f'<li><a href="{htm}">{html.escape(name)}</a> ({html.escape(title)})</li>\n')
+    members = sorted({(m.split(".", 1)[1], page) for m, page in tree_members(idl, tree)},
+                     key=lambda t: (t[0].lower(), t[1].htm))
+    for name, page in members:
+        classes = ", ".join(member_classes(idl, page, name))
+        out.append(f'<li><a href="{page.htm}">{html.escape(name)}</a> ({html.escape(classes)})</li>\n')
     out.append("</ul>\n</div>\n</body>\n</html>\n")
     write(path, "".join(out))
 
