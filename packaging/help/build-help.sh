@@ -8,7 +8,8 @@
 # chmcmd records each mapped topic with the project file's folder in front of
 # it, so a viewer finds the topic only when the project lies at the root of
 # the file system chmcmd sees: it runs in a throw-away chroot folder holding
-# only itself, the libraries it loads and the project.
+# only itself, the libraries it loads and the project (as root; otherwise in
+# a user namespace of its own).
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
