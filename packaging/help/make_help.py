@@ -62,7 +62,7 @@ class Idl:
         self.path = path
         self.tokens = tokenize(open(path, encoding="utf-8").read())
         self.pos = 0
-        # name -> dict(kind, context, cls) ; members are "Interface.Member"
+        # name -> {kind, context}; members and events are "Interface.Member"
         self.items = {}
         self.order = []
         self.coclasses = []          # [(name, [interface names])]
@@ -116,14 +116,14 @@ class Idl:
                 attrs["flags"].add(tok)
         return attrs
 
-    def add(self, name, kind, attrs, cls=None):
+    def add(self, name, kind, attrs):
         if name in self.items:
             item = self.items[name]
             if attrs["context"] is not None and item["context"] not in (None, attrs["context"]):
                 raise BuildError(f"{self.path}: {name} has two help contexts")
             item["context"] = item["context"] if attrs["context"] is None else attrs["context"]
             return
-        self.items[name] = {"kind": kind, "context": attrs["context"], "cls": cls}
+        self.items[name] = {"kind": kind, "context": attrs["context"]}
         self.order.append(name)
 
     def top_level(self):
@@ -133,7 +133,7 @@ class Idl:
             self.take()
             self.take(";")
         elif tok == "cpp_quote":
-            self.skip_balanced_from("(", ")")
+            self.skip_call("(", ")")
         elif tok == "library":
             self.library = self.take()
             self.version = attrs.get("version", "")
@@ -147,7 +147,8 @@ class Idl:
         else:
             self.fail(f"unexpected {tok!r}")
 
-    def skip_balanced_from(self, opening, closing):
+    def skip_call(self, opening, closing):
+        """Skips a parenthesised argument list and the semicolon after it."""
         if self.peek() != opening:
             self.fail(f"expected {opening!r}")
         self.skip_balanced(opening, closing)
@@ -158,7 +159,7 @@ class Idl:
         attrs = self.attributes()
         tok = self.take()
         if tok in ("importlib", "cpp_quote"):
-            self.skip_balanced_from("(", ")")
+            self.skip_call("(", ")")
         elif tok == "typedef":
             self.typedef()
         elif tok == "interface":
@@ -381,7 +382,7 @@ def class_tree(idl, pages, documented_by):
     return library_page, classes, enums, others
 
 
-def write_contents(path, idl, tree):
+def write_contents(path, tree):
     library_page, classes, enums, others = tree
     out = ['<!DOCTYPE HTML PUBLIC "-//IETF//DTD HTML//EN">\n<HTML>\n<HEAD></HEAD>\n<BODY>\n',
            '<OBJECT type="text/site properties"><param name="ImageType" value="Folder"></OBJECT>\n<UL>\n']
@@ -434,7 +435,7 @@ def write_index(path, keywords):
     write(path, "".join(out))
 
 
-def write_project(project, idl, pages, mapping, product, default_topic):
+def write_project(project, pages, mapping, product, default_topic):
     lines = ["[OPTIONS]", "Compatibility=1.1 or later", f"Compiled file={CHM_NAME}.chm",
              f"Contents file={CHM_NAME}.hhc", f"Index file={CHM_NAME}.hhk",
              f"Default topic={default_topic}", "Display compile progress=No",
@@ -446,7 +447,7 @@ def write_project(project, idl, pages, mapping, product, default_topic):
     write(os.path.join(project, CHM_NAME + ".hhp"), "\n".join(lines))
 
 
-def write_html_index(path, idl, tree, keywords, product):
+def write_html_index(path, idl, tree, product):
     library_page, classes, enums, others = tree
     link = lambda p: f'<a href="{p.htm}">{html.escape(p.title)}</a>'
     out = [f'<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
@@ -506,10 +507,10 @@ def main():
             write(os.path.join(folder, STYLESHEET), CSS)
             for page in pages:
                 write(os.path.join(folder, page.htm), render(page, contents, product))
-        write_contents(os.path.join(args.project, CHM_NAME + ".hhc"), idl, tree)
+        write_contents(os.path.join(args.project, CHM_NAME + ".hhc"), tree)
         write_index(os.path.join(args.project, CHM_NAME + ".hhk"), keywords)
-        write_project(args.project, idl, pages, mapping, product, "index.htm")
-        write_html_index(os.path.join(args.html, "index.html"), idl, tree, keywords, product)
+        write_project(args.project, pages, mapping, product, "index.htm")
+        write_html_index(os.path.join(args.html, "index.html"), idl, tree, product)
         print(f"make_help: {len(pages)} pages, {len(mapping)} help contexts mapped", file=sys.stderr)
     except BuildError as error:
         print(f"make_help: {error}", file=sys.stderr)
