@@ -378,7 +378,7 @@ def class_tree(idl, pages, documented_by):
     placed.update(enums)
     library_page = documented_by.get(idl.library)
     placed.add(library_page)
-    others = [p for p in pages if p not in placed]
+    others = sorted((p for p in pages if p not in placed), key=lambda p: (p.stem != "index", p.title.lower()))
     return library_page, classes, enums, others
 
 
