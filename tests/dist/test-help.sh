@@ -75,7 +75,7 @@ for folder in (web, chm):
     if folder == web and not os.path.isfile(os.path.join(web, "index.html")):
         failures.append(f"{web} has no index.html")
     for path in pages:
-        for link in re.findall(r'(?:href|src)="([^"#]*)', page(path)):
+        for link in sorted(set(re.findall(r'(?:href|src)="([^"#]*)', page(path)))):
             if link and ":" not in link and not os.path.isfile(os.path.join(folder, link)):
                 failures.append(f"{path}: broken link to {link}")
 
