@@ -19,6 +19,7 @@ python=/usr/bin/python3   # Debian's, which has python3-markdown
   || fail "needs Debian's python3 with python3-markdown (scripts/install-deps.sh dist)"
 chmcmd=$(command -v chmcmd) || fail "chmcmd is not installed (package fp-utils: scripts/install-deps.sh dist)"
 chmcmd=$(readlink -f "$chmcmd")
+command -v extract_chmLib >/dev/null || fail "extract_chmLib is not installed (package libchm-bin: scripts/install-deps.sh dist)"
 if [ "$(id -u)" -eq 0 ]; then in_root=(chroot); else in_root=(unshare --map-root-user chroot); fi
 
 mkdir -p "$1"
@@ -49,6 +50,10 @@ if ! (cd "$root" && "${in_root[@]}" "$root" /bin/chmcmd --no-html-scan /CorvaneS
 fi
 if grep -qi 'error' "$log"; then cat "$log" >&2; fail "chmcmd reported an error"; fi
 [ -s "$root/CorvaneSG3.chm" ] || { cat "$log" >&2; fail "chmcmd wrote no CorvaneSG3.chm"; }
+
+# What a viewer will use: the compiled file's own context map.
+extract_chmLib "$root/CorvaneSG3.chm" "$work/unpacked" >/dev/null || fail "cannot unpack the compiled help file"
+"$python" "$here/make_help.py" --verify "$work/unpacked" "$root" || fail "the compiled help file is not right"
 
 mv "$root/CorvaneSG3.chm" "$out/.CorvaneSG3.chm.new"
 mv -f "$out/.CorvaneSG3.chm.new" "$out/CorvaneSG3.chm"

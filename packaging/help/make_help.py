@@ -3,6 +3,7 @@
 docs/reference/ and the help contexts of the type library's IDL.
 
 Usage: make_help.py [--docs DIR] [--idl FILE] PROJECT_DIR HTML_DIR
+       make_help.py --verify UNPACKED_CHM PROJECT_DIR
 
 PROJECT_DIR receives the help compiler's project (CorvaneSG3.hhp, the
 contents and index files, one .htm per page and the stylesheet); HTML_DIR
@@ -17,6 +18,7 @@ import argparse
 import html
 import os
 import re
+import struct
 import sys
 
 import markdown
@@ -481,16 +483,45 @@ def tree_members(idl, tree):
                     yield item, page
 
 
+def verify_chm(project, unpacked):
+    """Checks the compiled file's own context map (#IVB, #STRINGS) against the
+    project's [ALIAS] section: each context must lead to /page.htm, a file the
+    CHM holds."""
+    aliases = re.findall(r"^IDH_(\d+)=(\S+)", open(os.path.join(project, CHM_NAME + ".hhp")).read(), re.M)
+    try:
+        ivb = open(os.path.join(unpacked, "#IVB"), "rb").read()
+        strings = open(os.path.join(unpacked, "#STRINGS"), "rb").read()
+    except OSError as error:
+        raise BuildError(f"the compiled help file has no context map: {error}")
+    topics = {}
+    for at in range(4, 4 + struct.unpack("<I", ivb[:4])[0], 8):
+        context, offset = struct.unpack("<II", ivb[at:at + 8])
+        topics[context] = strings[offset:strings.index(b"\0", offset)].decode("latin-1")
+    wrong = [f"context {ctx} leads to {topics.get(int(ctx))!r}, not /{page}" for ctx, page in aliases
+             if topics.get(int(ctx)) != "/" + page or not os.path.isfile(os.path.join(unpacked, page))]
+    if len(wrong) > 5:
+        wrong[5:] = [f"and {len(wrong) - 5} more"]
+    if wrong or not aliases:
+        raise BuildError("the compiled help file's context map is wrong:\n  " + "\n  ".join(wrong or ["no contexts"]))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     top = os.path.dirname(os.path.dirname(here))
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--docs", default=os.path.join(top, "docs", "reference"))
     parser.add_argument("--idl", default=os.path.join(top, "automation", "CorvaneMP3.idl"))
+    parser.add_argument("--verify", metavar="UNPACKED_CHM",
+                        help="only check the unpacked compiled file's context map against PROJECT_DIR")
     parser.add_argument("project")
-    parser.add_argument("html")
+    parser.add_argument("html", nargs="?")
     args = parser.parse_args()
     try:
+        if args.verify:
+            verify_chm(args.project, args.verify)
+            return 0
+        if not args.html:
+            parser.error("HTML_DIR is missing")
         idl = Idl(args.idl)
         pages = load_pages(args.docs)
         mapping, documented_by, errors = map_contexts(idl, pages)
