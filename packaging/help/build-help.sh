@@ -15,8 +15,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "build-help: $*" >&2; exit 1; }
 python=/usr/bin/python3   # Debian's, which has python3-markdown
-[ -x "$python" ] && "$python" -c 'import markdown' 2>/dev/null \
-  || fail "needs Debian's python3 with python3-markdown (scripts/install-deps.sh dist)"
+if ! "$python" -c 'import markdown' 2>/dev/null; then
+  fail "needs Debian's python3 with python3-markdown (scripts/install-deps.sh dist)"
+fi
 chmcmd=$(command -v chmcmd) || fail "chmcmd is not installed (package fp-utils: scripts/install-deps.sh dist)"
 chmcmd=$(readlink -f "$chmcmd")
 command -v extract_chmLib >/dev/null || fail "extract_chmLib is not installed (package libchm-bin: scripts/install-deps.sh dist)"
