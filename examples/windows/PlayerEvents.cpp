@@ -62,9 +62,8 @@ public:
                                      UINT *) override {
         switch (id) {
         case 1:  // FinishedPlaying: the track has played to its end
-            finished = true;
+            finished = true;  // ends the message loop in PlayWithEvents
             std::printf("FinishedPlaying arrived\nVisualizationUpdate events: %d\n", visualizationUpdates);
-            PostQuitMessage(0);
             return S_OK;
         case 2:  // VisualizationUpdate: new VUMeter, wave and spectrum values
             ++visualizationUpdates;
@@ -134,15 +133,19 @@ int PlayWithEvents(_CVMP3Player *player, const char *file) {
     result = player->PlayStart();
     if (SUCCEEDED(result)) {
         std::printf("playing\n");
-        // The loop that delivers the control's events; the sink ends it.
-        UINT_PTR giveUp = SetTimer(nullptr, 0, length * 1000u + kGraceMilliseconds, nullptr);
+        // The loop that delivers the control's events, until the sink has
+        // seen FinishedPlaying. It watches the sink's flag instead of having
+        // the handler post WM_QUIT: the control handles the thread's waiting
+        // messages itself around its events, and would take that WM_QUIT.
+        const DWORD deadline = GetTickCount() + length * 1000u + kGraceMilliseconds;
         MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == giveUp) break;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+        while (!sink.finished && static_cast<LONG>(deadline - GetTickCount()) > 0) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
-        KillTimer(nullptr, giveUp);
     }
     point->Unadvise(cookie);
     point->Release();

@@ -22,7 +22,6 @@ help=$4
 top=$(cd "$(dirname "$0")/../.." && pwd)
 declare -A build=([x86]=$2 [x64]=$3)
 declare -A format=([x86]=pei-i386 [x64]=pei-x86-64)
-declare -A triple=([x86]=i686-w64-mingw32 [x64]=x86_64-w64-mingw32)
 [[ $version =~ ^[0-9]+(\.[0-9]+)*$ ]] || fail "'$version' is not a version number"
 for tool in zip objdump i686-w64-mingw32-gcc i686-w64-mingw32-nm i686-w64-mingw32-dlltool; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh core windows dist)"
@@ -108,8 +107,8 @@ i686-w64-mingw32-gcc -c -I "$root/include" -o "$work/entry-points.o" "$work/entr
 mapfile -t decorated < <(i686-w64-mingw32-nm -u "$work/entry-points.o" | sed -n 's/^ *U _\([a-z_0-9]*@[0-9]*\)$/\1/p')
 [ ${#decorated[@]} -eq ${#entry_points[@]} ] ||
   fail "decoder/CorvaneMP3.h does not declare every entry point __stdcall: ${decorated[*]}"
-write_def() {  # FILE NAME...: the .def with its explanation
-  local file=$1
+write_def() {  # ARCH NAME...: lib/ARCH/CorvaneMP3.def, with how to use it
+  local arch=$1
   shift
   {
     echo "; CorvaneMP3.dll, $arch: its entry points, for making an import library."
@@ -125,10 +124,10 @@ EOF
     echo "LIBRARY CorvaneMP3.dll"
     echo "EXPORTS"
     printf '    %s\n' "$@"
-  } > "$file"
+  } > "$root/lib/$arch/CorvaneMP3.def"
 }
-arch=x86 write_def "$root/lib/x86/CorvaneMP3.def" "${decorated[@]}"
-arch=x64 write_def "$root/lib/x64/CorvaneMP3.def" "${entry_points[@]}"
+write_def x86 "${decorated[@]}"
+write_def x64 "${entry_points[@]}"
 i686-w64-mingw32-dlltool --input-def "$root/lib/x86/CorvaneMP3.def" --dllname CorvaneMP3.dll \
   --output-lib "$root/lib/x86/libCorvaneMP3.dll.a" --kill-at || fail "dlltool could not make the x86 import library"
 cp "${build[x64]}/libCorvaneMP3.dll.a" "$root/lib/x64/"
@@ -136,7 +135,7 @@ cp "${build[x64]}/libCorvaneMP3.dll.a" "$root/lib/x64/"
 cp "$top"/examples/windows/* "$root/examples/"
 cp "$help/CorvaneSG3.chm" "$top/packaging/windows/README.txt" "$top/LICENSE" "$top/THIRD-PARTY-NOTICES.txt" "$root/"
 
-rm -f "$work/$(basename "$zip_file")"
-(cd "$work" && zip -q -X -r "$(basename "$zip_file")" "CorvaneMP3-$version") || fail "zip failed"
+# Stored in name order, so that the same files make the same listing.
+(cd "$work" && find "CorvaneMP3-$version" | LC_ALL=C sort | zip -q -X -@ "$(basename "$zip_file")") || fail "zip failed"
 mv -f "$work/$(basename "$zip_file")" "$zip_file"
 echo "make-zip: $zip_file" >&2
