@@ -48,13 +48,19 @@ public:
     }
 
     // Only what was queued before it began: a window that is signalled
-    // without pause cannot keep it from returning.
+    // without pause cannot keep it from returning. A quit message belongs to
+    // the host's own loop (an event handler may post it): it is put back and
+    // ends the dispatching, as a modal loop does.
     int DispatchWaiting() override {
         const DWORD start = QueueClock();
         int handled = 0;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && static_cast<LONG>(message.time - start) <= 0) {
             if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
             if (message.hwnd == window_ && message.message == kWake) {
                 wakePosted_.store(false, std::memory_order_release);  // the loop runs the work itself
                 continue;

@@ -42,6 +42,18 @@ TEST(MessageLoop, PumpHandlesOnlyWorkThatWasWaitingAndMayNest) {
     EXPECT_EQ(reposted, 2);
 }
 
+#ifdef _WIN32
+TEST(MessageLoop, QuitPostedByATaskStaysForTheHostLoop) {
+    MessageLoop loop;
+    loop.Post([] { PostQuitMessage(7); });
+    loop.PumpPending();  // runs the task
+    loop.PumpPending();  // handles what waits in the thread's queue
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 7u);
+}
+#endif
+
 TEST(MessageLoop, RunEndsOnQuitFromAnotherThread) {
     MessageLoop loop;
     std::atomic<int> ran{0};
