@@ -6,11 +6,12 @@
 # through its own Registry table. Those rows are what the server's own
 # DllRegisterServer writes: it is run once under Wine in a scratch prefix
 # (the 32-bit Wine for i686), from the folder the package installs into, and
-# what it added is kept in WINDOWS_BUILD/msi-registry, keyed by the server's
-# checksum, so a rebuilt server is harvested again and an unchanged one not.
+# what it added is kept in WINDOWS_BUILD/msi-registry, keyed by the checksum
+# of the server and of the harvesting script: a rebuilt server is harvested
+# again, an unchanged one not.
 # Usage: packaging/windows/make-msi.sh VERSION ARCH(i686|x86_64) WINDOWS_BUILD HELPDIR DIST
 set -euo pipefail
-[ $# -eq 5 ] || { sed -n '2,11s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+[ $# -eq 5 ] || { sed -n '2,12s/^# \{0,1\}//p' "$0" >&2; exit 2; }
 version=$1 arch=$2 build=$3 help=$4 dist=$5
 top=$(cd "$(dirname "$0")/../.." && pwd)
 here=$top/packaging/windows
@@ -38,7 +39,7 @@ dist=$(cd "$dist" && pwd)
 
 # The registration, harvested once per server.
 cache=$build/msi-registry
-harvest=$cache/$(sha256sum "$build/CorvaneMP3.ocx" | cut -c1-16).json
+harvest=$cache/$(cat "$build/CorvaneMP3.ocx" "$here/com-registry.py" | sha256sum | cut -c1-16).json
 if [ ! -f "$harvest" ]; then
   echo "make-msi: harvesting the registration of the $arch server under Wine" >&2
   command -v wine >/dev/null || fail "wine is needed to harvest the registration"
@@ -64,6 +65,7 @@ if [ ! -f "$harvest" ]; then
   wineserver -w
   "$here/com-registry.py" harvest "$cache/before.reg" "$WINEPREFIX/system.reg" 'C:\Program Files\CorvaneMP3' \
     > "$harvest.tmp"
+  rm -f "$cache"/*.json  # what older servers registered
   mv "$harvest.tmp" "$harvest"
   stop_wineserver
   rm -rf "$WINEPREFIX" "$cache/before.reg"

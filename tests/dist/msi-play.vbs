@@ -1,6 +1,5 @@
-' The installed controls made by their programmatic identifiers: the play
-' list reads a three-second file through the installed decoder library, the
-' player starts, pauses and stops it. Argument: the file.
+' The installed controls made by ProgID: the play list reads a three-second file
+' through the installed decoder library, the player plays, pauses, stops it.
 Option Explicit
 Dim failures, p, pl
 failures = 0
