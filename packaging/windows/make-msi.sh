@@ -28,7 +28,7 @@ esac
 build=$(cd "$build" && pwd)
 [ -d "$help" ] || fail "no help folder $help (packaging/help/build-help.sh makes it)"
 help=$(cd "$help" && pwd)
-files=("$build/CorvaneMP3.ocx" "$build/CorvaneMP3.dll" "$build/CorvaneMP3.tlb" "$help/CorvaneSG3.chm"
+files=("$build/CorvaneMP3.ocx" "$build/CorvaneMP3.dll" "$build/automation/CorvaneMP3.tlb" "$help/CorvaneSG3.chm"
        "$top/LICENSE" "$top/THIRD-PARTY-NOTICES.txt")
 for file in "${files[@]}"; do
   [ -f "$file" ] || fail "missing $file (the help file comes from packaging/help/build-help.sh)"

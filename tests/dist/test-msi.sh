@@ -30,7 +30,7 @@ classes_added() { comm -13 "$scratch/before" "$scratch/$1" | grep -F '[Software\
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 folder=$WINEPREFIX/drive_c/Program\ Files/CorvaneMP3
 installed_files() {
-  for file in "$build"/CorvaneMP3.{ocx,dll,tlb} "$top/LICENSE" "$top/THIRD-PARTY-NOTICES.txt"; do
+  for file in "$build"/CorvaneMP3.{ocx,dll} "$build/automation/CorvaneMP3.tlb" "$top/LICENSE" "$top/THIRD-PARTY-NOTICES.txt"; do
     cmp "$file" "$folder/$(basename "$file")" || return 1
   done
   [ -s "$folder/CorvaneSG3.chm" ] && [ "$(ls "$folder" | wc -l)" -eq 6 ] || { ls -l "$folder"; return 1; }
@@ -66,4 +66,6 @@ check "regsvr32 registers the same server at the same path" "$wine" regsvr32 /s 
 snapshot registered
 check "the package registers exactly what regsvr32 does" same_as_regsvr32
 [ "$(classes_added installed | wc -l)" -gt 50 ] || { echo "FAILED: the package registered hardly anything"; failed=1; }
+stop_wineserver
+[ $failed -ne 0 ] || rm -rf "$scratch"  # the prefix is kept to look into when something failed
 exit $failed
