@@ -114,8 +114,13 @@ def harvest(before_path, after_path, folder):
     print('{"folder": %s, "keys": [\n %s\n]}' % (json.dumps(folder), ",\n ".join(map(json.dumps, rows))))
 
 
-def file_id(path):
+def file_name(path):
     return path.rsplit("/", 1)[-1]
+
+
+def file_id(path):
+    """The file's key in the package's tables: an identifier."""
+    return re.sub(r"[^A-Za-z0-9_.]", "_", file_name(path))
 
 
 def formatted(value, folder, files):
@@ -123,7 +128,7 @@ def formatted(value, folder, files):
     if "[" in value or "]" in value or value.startswith("#"):
         fail(f"a value the package would read as formatted text: {value}")
     for path in files:
-        installed = folder + "\\" + file_id(path)
+        installed = folder + "\\" + file_name(path)
         value = re.sub(re.escape(installed), "[#" + file_id(path) + "]", value, flags=re.I)
     if value.lower() == folder.lower():
         return "[CorvaneFolderPath]"
@@ -175,13 +180,15 @@ def wxs(arch, version, upgrade_code, harvest_path, files):
         '    </InstallExecuteSequence>',
         '    <Directory Id="TARGETDIR" Name="SourceDir">',
         f'      <Directory Id="{program_files}">',
+        # A private property: the folder is not moved from the command line,
+        # so the help folder above stays the installation folder.
         f'        <Directory Id="CorvaneFolder" Name="{FOLDER_NAME}">',
     ]
     for path in files:
         out.append(f'          <Component Id={quoteattr("c_" + file_id(path))} Guid="*" Win64="{yes_no}">')
-        out.append(f'            <File Id={quoteattr(file_id(path))} Name={quoteattr(file_id(path))}'
-                   f' Source={quoteattr(file_id(path))} KeyPath="yes"/>')
-        if file_id(path).lower().endswith(".ocx"):
+        out.append(f'            <File Id={quoteattr(file_id(path))} Name={quoteattr(file_name(path))}'
+                   f' Source={quoteattr(file_name(path))} KeyPath="yes"/>')
+        if file_name(path).lower().endswith(".ocx"):
             out += registry_xml(native, harvested["folder"], files, "            ")
         out.append("          </Component>")
     if wow:
