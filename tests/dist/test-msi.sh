@@ -8,13 +8,13 @@ set -euo pipefail
 arch=$1 dist=$(cd "$2" && pwd) version=$3 build=$(cd "$4" && pwd) linux=$(cd "$5" && pwd)
 here=$(cd "$(dirname "$0")" && pwd) top=$(cd "$(dirname "$0")/../.." && pwd)
 wine=wine suffix=x64 WINEARCH=win64
-if [ "$arch" = i686 ]; then wine=$("$top/scripts/setup-win32-wine.sh") suffix=x86 WINEARCH=win32; fi
+if [ "$arch" = i686 ]; then wine=$("$top/scripts/setup-win32-wine.sh") suffix=x86 WINEARCH=win32 || exit 1; fi
 package=$dist/CorvaneMP3-$version-$suffix.msi scratch=$build/msi-test
 export WINEARCH WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= CORVANEMP3_OUTPUT=null
 stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
 stop_wineserver && rm -rf "$scratch" && mkdir -p "$scratch"
 trap stop_wineserver EXIT
-"$wine" wineboot --init >/dev/null 2>&1
+"$wine" wineboot --init >/dev/null 2>&1 || { echo "FAILED: wineboot cannot make a prefix"; exit 1; }
 failed=0
 check() {  # what, then a command that prints what is wrong and fails
   if output=$("${@:2}" 2>&1); then echo "ok: $1"; else echo "FAILED: $1"; printf '%s\n' "$output" | head -60; failed=1; fi
@@ -36,14 +36,12 @@ installed_files() {
   [ -s "$folder/CorvaneSG3.chm" ] && [ "$(ls "$folder" | wc -l)" -eq 6 ] || { ls -l "$folder"; return 1; }
 }
 plays() {
-  local output
   output=$("$wine" cscript //nologo "$vbs" "$(winpath "$linux")\\fixtures\\l3_mpeg1_cbr128_joint_v1.mp3" 2>&1 | tr -d '\r')
   printf '%s\n' "$output"
   grep -q '^DONE with 0 failures' <<< "$output" && ! grep -q '^FAIL' <<< "$output"
 }
 # Left behind: changes to classes, installer records or naming us (Wine keeps the empty top keys).
 left_over() {
-  local changes
   changes=$(diff "$scratch/before" "$scratch/removed" | grep -i -e 'Classes\\\\' -e 'Installer\\\\' -e 'Uninstall\\\\' -e corvane |
             grep -v -E '^> \[.*\\(Features|Products|UpgradeCodes|Components)\]$' || true)
   [ -z "$changes" ] && [ ! -e "$folder" ] || { printf '%s\n' "$changes"; ls -R "$folder" 2>&1; return 1; }
