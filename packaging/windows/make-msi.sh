@@ -36,7 +36,7 @@ dist=$(cd "$dist" && pwd)
 # The registration, harvested once per server (make windows has usually done it).
 harvest=$("$here/harvest-registration.sh" "$arch" "$build") || fail "the registration of the $arch server could not be harvested"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/make-msi.XXXXXX")
+work=$(mktemp -d "$dist/.make-msi.XXXXXX")  # beside the package: it is renamed into place
 trap 'rm -rf "$work"' EXIT
 ln -s "${files[@]}" "$work/"  # wixl takes the sources by relative name
 "$here/com-registry.py" wxs "$arch" "$version" "$upgrade_code" "$harvest" "${files[@]}" > "$work/CorvaneMP3.wxs"
