@@ -9,6 +9,7 @@
 #   lib/x86 lib/x64  the MinGW import library of CorvaneMP3.dll and a .def
 #                    from which MSVC's lib makes one
 #   examples/        examples/windows
+#   reference/       the help file's pages as a browsable HTML reference
 #   CorvaneSG3.chm, README.txt, LICENSE, THIRD-PARTY-NOTICES.txt
 # The zip is written under a temporary name and then moved into place.
 #
@@ -26,7 +27,8 @@ declare -A format=([x86]=pei-i386 [x64]=pei-x86-64)
 for tool in zip objdump i686-w64-mingw32-gcc i686-w64-mingw32-nm i686-w64-mingw32-dlltool; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh core windows dist)"
 done
-[ -f "$help/CorvaneSG3.chm" ] || fail "no help file $help/CorvaneSG3.chm (packaging/help/build-help.sh makes it)"
+[ -f "$help/CorvaneSG3.chm" ] && [ -f "$help/html/index.html" ] ||
+  fail "no help file $help/CorvaneSG3.chm or reference $help/html (packaging/help/build-help.sh makes them)"
 
 # The entry points the DLL must export, from the library's own .def.
 mapfile -t entry_points < <(awk '/^EXPORTS/ {on = 1; next} on && NF && $1 !~ /^;/ {print $1}' \
@@ -133,6 +135,7 @@ i686-w64-mingw32-dlltool --input-def "$root/lib/x86/CorvaneMP3.def" --dllname Co
 cp "${build[x64]}/libCorvaneMP3.dll.a" "$root/lib/x64/"
 
 cp "$top"/examples/windows/* "$root/examples/"
+cp -r "$help/html" "$root/reference"
 cp "$help/CorvaneSG3.chm" "$top/packaging/windows/README.txt" "$top/LICENSE" "$top/THIRD-PARTY-NOTICES.txt" "$root/"
 
 # Stored in name order, so that the same files make the same listing.
