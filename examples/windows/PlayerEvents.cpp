@@ -6,7 +6,8 @@
 // Creates the player by its class identifier, sets the file through the
 // default interface (_CVMP3Player, declared in CorvaneMP3TypeLibrary.h),
 // connects an event sink for __CVMP3Player, starts playback and runs a
-// message loop until FinishedPlaying arrives.
+// message loop until FinishedPlaying arrives; the event handler ends the loop
+// with PostQuitMessage, as a window program's handler would.
 //
 // The control raises its events on the thread that created it, through a
 // window and a timer of that thread: a single-threaded apartment whose
@@ -26,7 +27,7 @@
 namespace {
 
 // How long after the end of the track the message loop gives up waiting,
-// should FinishedPlaying never come.
+// should FinishedPlaying (and its quit message) never come.
 constexpr UINT kGraceMilliseconds = 10000;
 
 // The event sink: an IDispatch the control calls with the event's dispatch
@@ -62,8 +63,8 @@ public:
                                      UINT *) override {
         switch (id) {
         case 1:  // FinishedPlaying: the track has played to its end
-            finished = true;  // ends the message loop in PlayWithEvents
-            std::printf("FinishedPlaying arrived\nVisualizationUpdate events: %d\n", visualizationUpdates);
+            finished = true;
+            PostQuitMessage(0);  // ends the message loop in PlayWithEvents
             return S_OK;
         case 2:  // VisualizationUpdate: new VUMeter, wave and spectrum values
             ++visualizationUpdates;
@@ -130,27 +131,26 @@ int PlayWithEvents(_CVMP3Player *player, const char *file) {
         return Failed("Advise", result);
     }
 
+    MSG message{};
     result = player->PlayStart();
     if (SUCCEEDED(result)) {
         std::printf("playing\n");
-        // The loop that delivers the control's events, until the sink has
-        // seen FinishedPlaying. It watches the sink's flag instead of having
-        // the handler post WM_QUIT: the control handles the thread's waiting
-        // messages itself around its events, and would take that WM_QUIT.
-        const DWORD deadline = GetTickCount() + length * 1000u + kGraceMilliseconds;
-        MSG message;
-        while (!sink.finished && static_cast<LONG>(deadline - GetTickCount()) > 0) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+        // The loop that delivers the control's events, until the sink's
+        // quit message ends it; a thread timer gives up should it never come.
+        const UINT_PTR giveUp = SetTimer(nullptr, 0, length * 1000u + kGraceMilliseconds, nullptr);
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.hwnd == nullptr && message.message == WM_TIMER && message.wParam == giveUp) break;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
+        KillTimer(nullptr, giveUp);
     }
     point->Unadvise(cookie);
     point->Release();
     if (FAILED(result)) return Failed("PlayStart", result);
     if (!sink.finished) return std::printf("FinishedPlaying never arrived\n"), 1;
+    if (message.message != WM_QUIT) return std::printf("FinishedPlaying arrived, but its quit message did not\n"), 1;
+    std::printf("FinishedPlaying arrived\nVisualizationUpdate events: %d\n", sink.visualizationUpdates);
     return 0;
 }
 
