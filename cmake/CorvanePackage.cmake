@@ -20,9 +20,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "embeddable MPEG audio player and play-lis
 set(CPACK_PACKAGE_DESCRIPTION [[
 CorvaneMP3 plays MPEG audio files (Layers 1, 2 and 3) and organises
 extended M3U play lists. A player control (playback, seeking, fading,
-a ten-band equalizer, VU and spectrum data, ID3 version 1 tags) and a
-play-list control are for programs to embed; they load the decoder
-library, libCorvaneMP3, when they first need it.
+an equalizer with as many bands as the program sets, VU and spectrum
+data, ID3 version 1 tags) and a play-list control are for programs to
+embed; they load the decoder library, libCorvaneMP3, when they first
+need it.
 
 This package holds both libraries with their C and C++ headers, a
 CMake package and a pkg-config file for building against them, and
